@@ -1,0 +1,83 @@
+#pragma once
+
+#include "flash/FlashOutput.h"
+#include "hid/DeviceNotifier.h"
+#include "hid/UpgradeClass.h"
+#include "settings/AppConfig.h"
+
+#include <QMainWindow>
+#include <QProcess>
+#include <QTranslator>
+
+namespace Ui {
+class MainWindow;
+}
+
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    void setControlsEnabled(bool enable);
+    bool askYesNo(const QString &text);
+    void fillDeviceList();
+    void refreshDeviceList();
+    void registerDeviceNotify();
+
+    bool isUpgrading() const { return m_isUpgrading; }
+    bool isRefreshPending() const { return m_refreshPending; }
+    UpgradeClass &upgrade() { return m_upgrade; }
+
+    // The address of the maker's equaliser (PEQ) settings tool installer.
+    static const char *const PeqToolUrl;
+
+signals:
+    void downloadFinish(QString strFilePath);
+
+private slots:
+    void on_comboBox_deviceList_currentTextChanged(QString arg1);
+    void on_btn_download_clicked();
+    void on_pushButton_localUpdate_clicked();
+    void on_downloadFinish(QString strFilePath);
+    void on_pushButton_getVer_clicked();
+    void on_pushButton_reboot_clicked();
+    void on_comboBox_lang_currentTextChanged(QString arg1);
+    void on_pushButton_url_clicked();
+    QString getTime();
+    void insertStringToFirstLine(QString str);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool nativeEvent(const QByteArray &eventType, void *message, long *result) override;
+
+private:
+    void scheduleDeviceRefresh();
+    void writeUpgradeNotice();
+    void setPeqLinkVisible(bool visible);
+    QString noDeviceText() const;
+    void startFlash(const QString &commandLine, bool alwaysKill);
+    void writeRedEntry(const QString &text);
+    void onFlashOutput();
+    void onFlashError();
+    void onFlashFinished();
+    void applyFlashEvent(const FlashOutput::Event &event);
+    void finishSuccessfulFlash();
+    void abortFlash(const QString &message);
+
+    QProcess m_process;
+    Ui::MainWindow *ui;
+    UpgradeClass m_upgrade;
+    QString m_strDownloadPath;
+    QTranslator m_translator;
+    AppConfig m_localConfig;
+    bool m_isUpgrading = false;
+    bool m_initDone = false;
+    bool m_refreshPending = false;
+    DeviceNotifier m_deviceNotifier;
+    FlashOutput m_flashOutput;
+    // Set once a flash has told its outcome; later output of that run is not read.
+    bool m_flashEnded = false;
+};

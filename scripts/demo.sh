@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Builds kestrelup and starts it in a demo program folder where a simulated DAC is
+# plugged in, the vendor library and VELD are stand-ins, and a firmware file waits in
+# download/. Without a display it runs under Xvfb and saves a screenshot.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="$root/build"
+
+"$root/scripts/install-deps.sh"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j"$(nproc)"
+
+demo="$build/demo"
+rm -rf "$demo"
+cp -r "$build/dist" "$demo"
+cp "$build/standins/libbtapi.so" "$demo/tovrek/"
+mkdir -p "$demo/VELD" "$demo/download"
+cp "$build/standins/VELD/VELD" "$demo/VELD/"
+cp "$root/sim/demo/devices.json" "$demo/sim-devices.json"
+head -c 40960 /dev/urandom > "$demo/download/DAC_v1.06.bin"
+
+export KESTREL_HIDSIM_DEVICES="$demo/sim-devices.json"
+export KESTREL_HIDSIM_LOG="$demo/hid-reports.log"
+export BTAPI_SIM_VID=32bb BTAPI_SIM_PID=4 BTAPI_SIM_PAGE_DELAY_MS=300
+export LD_PRELOAD="$build/standins/libhidsim.so"
+
+if [ -n "${DISPLAY:-}" ]; then
+  exec "$demo/kestrelup"
+fi
+
+shot="$build/demo-screenshot.png"
+xvfb-run -a -s "-screen 0 1100x860x24" bash -c '
+  "$1" & app=$!
+  sleep 4
+  import -window root "$2"
+  kill $app
+' _ "$demo/kestrelup" "$shot"
+echo "No display: kestrelup ran under Xvfb; screenshot saved to $shot"

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the demo need.
+set -euo pipefail
+pkgs=(
+  build-essential cmake pkg-config
+  qtbase5-dev qtbase5-dev-tools qtbase5-private-dev qttools5-dev-tools libqt5svg5-dev
+  libhidapi-dev libudev-dev
+  g++-mingw-w64-x86-64 wine64 wine
+  xvfb xauth x11-apps imagemagick fonts-wqy-microhei
+)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
