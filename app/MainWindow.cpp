@@ -24,6 +24,7 @@ const char *const MainWindow::PeqToolUrl = "https://download.norvo-audio.example
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui::MainWindow)
+    , m_deviceNotifier(this)
 {
     ui->setupUi(this);
     qDebug() << QSslSocket::sslLibraryBuildVersionString();
