@@ -233,11 +233,35 @@ void MainWindow::on_comboBox_lang_currentTextChanged(QString arg1)
 
 void MainWindow::on_btn_download_clicked()
 {
+    if (m_upgrade.m_duplicateFound) {
+        Dialogs::critical(nullptr, tr("提示"),
+                          tr("注意:检测到有多个相同ID值的设备,为防止升级错误,请先拔除再升级!"));
+        return;
+    }
+    if (ui->comboBox_deviceList->currentText() == noDeviceText()) {
+        Dialogs::critical(nullptr, tr("提示"), noDeviceText());
+        return;
+    }
+    // Releases are offered once the release client looks them up; until then no
+    // device has a newer firmware to download.
+    const ReleaseInfo release = m_upgrade.m_releaseInfo;
+    if (release.downUrl.isEmpty()) {
+        Dialogs::information(nullptr, tr("提示"), tr("此设备无最新的固件"));
+        return;
+    }
 }
 
 void MainWindow::on_downloadFinish(QString strFilePath)
 {
-    Q_UNUSED(strFilePath)
+    ui->lineEdit_filepath->setText(strFilePath);
+    setControlsEnabled(false);
+    insertStringToFirstLine(tr("升级开始,请勿关闭软件或断开设备连接!如果发生错误,请重新插拔设备再升级."));
+    qDebug() << "dowload file: " << strFilePath;
+    const QString current = ui->comboBox_deviceList->currentText();
+    QString name;
+    m_upgrade.getToolPath(current, name);
+    const SupportedDevice row = m_upgrade.getSupportedDevice(current);
+    startFlash(FlashCommandLine::flash(ProgramFolder::path(), row, strFilePath), true);
 }
 
 void MainWindow::on_pushButton_localUpdate_clicked()
@@ -267,8 +291,7 @@ void MainWindow::on_pushButton_localUpdate_clicked()
     ui->lineEdit_filepath->setText(filePath);
 
     QString name;
-    const QString toolPath = m_upgrade.getToolPath(current, name);
-    Q_UNUSED(toolPath)
+    m_upgrade.getToolPath(current, name);
     const SupportedDevice row = m_upgrade.getSupportedDevice(current);
     QString model = row.name;
     model.remove(QStringLiteral("Norvo "));
