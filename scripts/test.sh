@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build"
-options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTREL_SANITIZE=OFF -DKESTREL_WINE_TESTS=ON)
 if [ "${1:-}" = "--sanitize" ]; then
   build="$root/build-asan"
   # The wine run checks the Windows build of tovrek, which the sanitizers do not reach.
