@@ -40,12 +40,10 @@ MainWindow::MainWindow(QWidget *parent)
     m_isUpgrading = false;
     m_initDone = false;
 
-    if (m_upgrade.m_duplicateFound) {
-        Dialogs::critical(nullptr, tr("提示"),
-                          tr("注意:检测到有多个相同ID值的设备,为防止升级错误,请先拔除再升级!"));
-    } else {
+    if (m_upgrade.m_duplicateFound)
+        showDuplicateWarning();
+    else
         fillDeviceList();
-    }
 
     connect(&m_process, &QProcess::readyReadStandardOutput, &m_process, [this] { onFlashOutput(); },
             Qt::DirectConnection);
@@ -132,8 +130,18 @@ void MainWindow::closeEvent(QCloseEvent *event)
 void MainWindow::fillDeviceList()
 {
     ui->comboBox_deviceList->clear();
+    appendSupportedDevices();
+}
+
+void MainWindow::appendSupportedDevices()
+{
     for (const QString &text : m_upgrade.listSupportedDevices())
         ui->comboBox_deviceList->insertItem(ui->comboBox_deviceList->count(), QIcon(), text, QVariant());
+}
+
+void MainWindow::showDuplicateWarning()
+{
+    Dialogs::critical(nullptr, tr("提示"), tr("注意:检测到有多个相同ID值的设备,为防止升级错误,请先拔除再升级!"));
 }
 
 // ---- Device list and selection ----
@@ -163,13 +171,10 @@ void MainWindow::scheduleDeviceRefresh()
 void MainWindow::refreshDeviceList()
 {
     ui->comboBox_deviceList->clear();
-    if (!m_upgrade.enumerateDevices()) {
-        for (const QString &text : m_upgrade.listSupportedDevices())
-            ui->comboBox_deviceList->insertItem(ui->comboBox_deviceList->count(), QIcon(), text, QVariant());
-    } else {
-        Dialogs::critical(nullptr, tr("提示"),
-                          tr("注意:检测到有多个相同ID值的设备,为防止升级错误,请先拔除再升级!"));
-    }
+    if (m_upgrade.enumerateDevices())
+        showDuplicateWarning();
+    else
+        appendSupportedDevices();
     m_refreshPending = false;
 }
 
@@ -234,8 +239,7 @@ void MainWindow::on_comboBox_lang_currentTextChanged(QString arg1)
 void MainWindow::on_btn_download_clicked()
 {
     if (m_upgrade.m_duplicateFound) {
-        Dialogs::critical(nullptr, tr("提示"),
-                          tr("注意:检测到有多个相同ID值的设备,为防止升级错误,请先拔除再升级!"));
+        showDuplicateWarning();
         return;
     }
     if (ui->comboBox_deviceList->currentText() == noDeviceText()) {
@@ -267,8 +271,7 @@ void MainWindow::on_downloadFinish(QString strFilePath)
 void MainWindow::on_pushButton_localUpdate_clicked()
 {
     if (m_upgrade.m_duplicateFound) {
-        Dialogs::critical(nullptr, tr("提示"),
-                          tr("注意:检测到有多个相同ID值的设备,为防止升级错误,请先拔除再升级!"));
+        showDuplicateWarning();
         return;
     }
     const QString current = ui->comboBox_deviceList->currentText();
@@ -399,10 +402,8 @@ void MainWindow::finishSuccessfulFlash()
     insertStringToFirstLine(tr("升级完毕!"));
     ui->comboBox_deviceList->clear();
     if (m_upgrade.enumerateDevices())
-        Dialogs::critical(nullptr, tr("提示"),
-                          tr("注意:检测到有多个相同ID值的设备,为防止升级错误,请先拔除再升级!"));
-    for (const QString &text : m_upgrade.listSupportedDevices())
-        ui->comboBox_deviceList->insertItem(ui->comboBox_deviceList->count(), QIcon(), text, QVariant());
+        showDuplicateWarning();
+    appendSupportedDevices();
     on_comboBox_deviceList_currentTextChanged(ui->comboBox_deviceList->currentText());
     Dialogs::information(nullptr, tr("提示"), tr("升级完毕!"));
 }

@@ -55,6 +55,8 @@ protected:
 
 private:
     void scheduleDeviceRefresh();
+    void appendSupportedDevices();
+    void showDuplicateWarning();
     void writeUpgradeNotice();
     void setPeqLinkVisible(bool visible);
     QString noDeviceText() const;
