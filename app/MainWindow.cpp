@@ -52,7 +52,7 @@ MainWindow::MainWindow(QWidget *parent)
     // Texts printed without a line end ("Load btapi.dll failed!") are complete once
     // the program has ended.
     connect(&m_process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this,
-            [this] { onFlashFinished(); });
+            [this](int exitCode, QProcess::ExitStatus status) { onFlashFinished(exitCode, status); });
     connect(this, &MainWindow::downloadFinish, this, &MainWindow::on_downloadFinish);
 
     m_initDone = true;
@@ -318,13 +318,16 @@ void MainWindow::startFlash(const QString &commandLine, bool alwaysKill)
     if (!alwaysKill)
         qDebug() << "cmd=" << commandLine;
     if (alwaysKill || m_process.state() == QProcess::Running) {
+        // The previous run is being replaced: its end is no outcome of this one.
+        m_flashEnded = true;
         m_process.kill();
-        // The previous run must be gone before the process object can start again.
+        // It must be gone before the process object can start again.
         m_process.waitForFinished(3000);
     }
     m_process.closeReadChannel(QProcess::StandardOutput);
     m_flashOutput.reset();
     m_flashEnded = false;
+    m_deviceFinishesAlone = false;
 
     ProcessLauncher::start(m_process, commandLine);
     if (m_process.waitForStarted(30000))
@@ -357,7 +360,7 @@ void MainWindow::onFlashOutput()
     }
 }
 
-void MainWindow::onFlashFinished()
+void MainWindow::onFlashFinished(int exitCode, QProcess::ExitStatus status)
 {
     if (m_flashEnded)
         return;
@@ -365,7 +368,14 @@ void MainWindow::onFlashFinished()
     for (const FlashOutput::Event &event : m_flashOutput.finish()) {
         applyFlashEvent(event);
         if (m_flashEnded)
-            break;
+            return;
+    }
+    // A program that gave up or died without a word (tovrek refusing a path that does
+    // not fit the vendor library) would otherwise leave the window busy for good. A
+    // device that finishes the update alone is left to do so.
+    if (m_isUpgrading && !m_deviceFinishesAlone && (status == QProcess::CrashExit || exitCode != 0)) {
+        qDebug() << "Flashing program ended with" << exitCode << "before telling an outcome";
+        failFlash();
     }
 }
 
@@ -382,18 +392,23 @@ void MainWindow::applyFlashEvent(const FlashOutput::Event &event)
         finishSuccessfulFlash();
         break;
     case FlashOutput::Event::LoaderUpdate:
+        m_deviceFinishesAlone = true;
         insertStringToFirstLine(tr("固件更新中,请等待设备自动升级....."));
         break;
-    case FlashOutput::Event::Failure: {
-        m_flashEnded = true;
-        setControlsEnabled(true);
-        m_process.kill();
-        const QString text = tr("升级出错,请重新插拔设备,重启软件再升级!");
-        Dialogs::information(nullptr, tr("提示"), text);
-        insertStringToFirstLine(text);
+    case FlashOutput::Event::Failure:
+        failFlash();
         break;
     }
-    }
+}
+
+void MainWindow::failFlash()
+{
+    m_flashEnded = true;
+    setControlsEnabled(true);
+    m_process.kill();
+    const QString text = tr("升级出错,请重新插拔设备,重启软件再升级!");
+    Dialogs::information(nullptr, tr("提示"), text);
+    insertStringToFirstLine(text);
 }
 
 void MainWindow::finishSuccessfulFlash()
@@ -435,6 +450,7 @@ void MainWindow::onFlashError()
         on_comboBox_deviceList_currentTextChanged(ui->comboBox_deviceList->currentText());
         break;
     case FlashOutput::ErrorKind::Updating:
+        m_deviceFinishesAlone = true;
         insertStringToFirstLine(tr("设备更新中.....请稍候!"));
         break;
     case FlashOutput::ErrorKind::Nothing:

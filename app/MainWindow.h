@@ -64,9 +64,10 @@ private:
     void writeRedEntry(const QString &text);
     void onFlashOutput();
     void onFlashError();
-    void onFlashFinished();
+    void onFlashFinished(int exitCode, QProcess::ExitStatus status);
     void applyFlashEvent(const FlashOutput::Event &event);
     void finishSuccessfulFlash();
+    void failFlash();
     void abortFlash(const QString &message);
 
     QProcess m_process;
@@ -82,4 +83,6 @@ private:
     FlashOutput m_flashOutput;
     // Set once a flash has told its outcome; later output of that run is not read.
     bool m_flashEnded = false;
+    // The device said it completes the update on its own; the program may end quietly.
+    bool m_deviceFinishesAlone = false;
 };
