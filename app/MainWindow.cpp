@@ -92,9 +92,11 @@ void MainWindow::insertStringToFirstLine(QString str)
     const bool wasEmpty = ui->textEdit_info->document()->isEmpty();
     cursor.movePosition(QTextCursor::Start, QTextCursor::MoveAnchor);
     // A cursor moved to the start would take the format of the text after it; the
-    // entry takes the colour the caller set on the view instead.
+    // entry takes the colour the caller set on the view instead (or the theme's).
     QTextCharFormat format;
-    format.setForeground(ui->textEdit_info->textColor());
+    const QTextCharFormat current = ui->textEdit_info->currentCharFormat();
+    if (current.hasProperty(QTextFormat::ForegroundBrush))
+        format.setForeground(current.foreground());
     cursor.insertText(getTime() + str, format);
     if (!wasEmpty)
         cursor.insertBlock();

@@ -3,10 +3,10 @@
 set -euo pipefail
 pkgs=(
   build-essential cmake pkg-config
-  qtbase5-dev qtbase5-dev-tools qtbase5-private-dev qttools5-dev-tools libqt5svg5-dev
+  qtbase5-dev qtbase5-dev-tools qtbase5-private-dev qttools5-dev-tools
   libhidapi-dev libudev-dev
   g++-mingw-w64-x86-64 wine64 wine
-  xvfb xauth x11-apps imagemagick fonts-wqy-microhei
+  xvfb xauth imagemagick fonts-wqy-microhei
 )
 missing=()
 for p in "${pkgs[@]}"; do
