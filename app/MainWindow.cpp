@@ -264,8 +264,6 @@ void MainWindow::on_downloadFinish(QString strFilePath)
     insertStringToFirstLine(tr("升级开始,请勿关闭软件或断开设备连接!如果发生错误,请重新插拔设备再升级."));
     qDebug() << "dowload file: " << strFilePath;
     const QString current = ui->comboBox_deviceList->currentText();
-    QString name;
-    m_upgrade.getToolPath(current, name);
     const SupportedDevice row = m_upgrade.getSupportedDevice(current);
     startFlash(FlashCommandLine::flash(ProgramFolder::path(), row, strFilePath), true);
 }
@@ -295,8 +293,7 @@ void MainWindow::on_pushButton_localUpdate_clicked()
     g_httpClass.setLastDir(QFileInfo(filePath).dir().absolutePath());
     ui->lineEdit_filepath->setText(filePath);
 
-    QString name;
-    m_upgrade.getToolPath(current, name);
+    // The row carries the program path and the numbers of the selected device.
     const SupportedDevice row = m_upgrade.getSupportedDevice(current);
     QString model = row.name;
     model.remove(QStringLiteral("Norvo "));
@@ -355,11 +352,7 @@ void MainWindow::onFlashOutput()
     qDebug() << "Standard Output: " << bytes;
     if (bytes.isEmpty() || m_flashEnded)
         return;
-    for (const FlashOutput::Event &event : m_flashOutput.feed(bytes)) {
-        applyFlashEvent(event);
-        if (m_flashEnded)
-            break;
-    }
+    applyFlashEvents(m_flashOutput.feed(bytes));
 }
 
 void MainWindow::onFlashFinished(int exitCode, QProcess::ExitStatus status)
@@ -367,17 +360,24 @@ void MainWindow::onFlashFinished(int exitCode, QProcess::ExitStatus status)
     if (m_flashEnded)
         return;
     onFlashOutput();
-    for (const FlashOutput::Event &event : m_flashOutput.finish()) {
-        applyFlashEvent(event);
-        if (m_flashEnded)
-            return;
-    }
+    applyFlashEvents(m_flashOutput.finish());
+    if (m_flashEnded)
+        return;
     // A program that gave up or died without a word (tovrek refusing a path that does
     // not fit the vendor library) would otherwise leave the window busy for good. A
     // device that finishes the update alone is left to do so.
     if (m_isUpgrading && !m_deviceFinishesAlone && (status == QProcess::CrashExit || exitCode != 0)) {
         qDebug() << "Flashing program ended with" << exitCode << "before telling an outcome";
         failFlash();
+    }
+}
+
+void MainWindow::applyFlashEvents(const QVector<FlashOutput::Event> &events)
+{
+    for (const FlashOutput::Event &event : events) {
+        if (m_flashEnded)
+            return;
+        applyFlashEvent(event);
     }
 }
 

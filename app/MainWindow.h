@@ -65,6 +65,7 @@ private:
     void onFlashOutput();
     void onFlashError();
     void onFlashFinished(int exitCode, QProcess::ExitStatus status);
+    void applyFlashEvents(const QVector<FlashOutput::Event> &events);
     void applyFlashEvent(const FlashOutput::Event &event);
     void finishSuccessfulFlash();
     void failFlash();

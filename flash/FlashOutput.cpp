@@ -17,7 +17,6 @@ bool progressPercent(const QString &line, quint64 &percent)
     const int at = line.indexOf(marker);
     QString rest = at >= 0 ? line.mid(at + marker.size()) : line;
     rest.remove(QLatin1Char('\r'));
-    rest.remove(marker);
     const QStringList parts = rest.split(QStringLiteral(" / "));
     if (parts.size() != 2)
         return false;

@@ -22,15 +22,7 @@ const QString kError = QStringLiteral("升级出错,请重新插拔设备,重启
 
 QStringList logEntries(MainWindow &window)
 {
-    QStringList result;
-    const QString text = window.findChild<QTextEdit *>(QStringLiteral("textEdit_info"))->toPlainText();
-    for (const QString &line : text.split(QLatin1Char('\n'))) {
-        if (line.startsWith(QLatin1Char('[')) && line.size() >= 10 && line.at(9) == QLatin1Char(']'))
-            result << line.mid(10);
-        else if (!result.isEmpty())
-            result.last() += QLatin1Char('\n') + line;
-    }
-    return result;
+    return logEntries(window.findChild<QTextEdit *>(QStringLiteral("textEdit_info")));
 }
 
 QStringList boxTexts(const QList<Dialogs::Shown> &shown, const QString &kind)

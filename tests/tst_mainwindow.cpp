@@ -26,17 +26,9 @@ QComboBox *deviceList(MainWindow &window)
     return window.findChild<QComboBox *>(QStringLiteral("comboBox_deviceList"));
 }
 
-// Each log entry starts with its time stamp; lines of one entry follow it.
 QStringList entries(MainWindow &window)
 {
-    QStringList result;
-    for (const QString &line : logView(window)->toPlainText().split(QLatin1Char('\n'))) {
-        if (QRegularExpression(QStringLiteral("^\\[\\d\\d:\\d\\d:\\d\\d\\]")).match(line).hasMatch())
-            result << line.mid(10);
-        else if (!result.isEmpty())
-            result.last() += QLatin1Char('\n') + line;
-    }
-    return result;
+    return logEntries(logView(window));
 }
 
 QColor colourOf(MainWindow &window, const QString &text)

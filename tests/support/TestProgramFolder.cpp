@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
+#include <QRegularExpression>
+#include <QTextEdit>
 
 namespace {
 
@@ -17,6 +19,19 @@ bool copyExecutable(const QString &from, const QString &to)
 }
 
 } // namespace
+
+QStringList logEntries(const QTextEdit *view)
+{
+    static const QRegularExpression stamp(QStringLiteral("^\\[\\d\\d:\\d\\d:\\d\\d\\]"));
+    QStringList result;
+    for (const QString &line : view->toPlainText().split(QLatin1Char('\n'))) {
+        if (stamp.match(line).hasMatch())
+            result << line.mid(10);
+        else if (!result.isEmpty())
+            result.last() += QLatin1Char('\n') + line;
+    }
+    return result;
+}
 
 TestProgramFolder::TestProgramFolder(int content)
 {

@@ -10,6 +10,12 @@
 // A throw-away installation: tovrek with the vendor-library stand-in, VELD, a setting
 // folder and a download folder, with the program folder pointed at it. It also owns
 // the simulated device file and the log of the reports the devices received.
+class QTextEdit;
+
+// The operation log's entries, newest first, each without its "[hh:mm:ss]" stamp;
+// the lines of one entry are joined by line feeds.
+QStringList logEntries(const QTextEdit *view);
+
 class TestProgramFolder
 {
 public:
