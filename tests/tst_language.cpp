@@ -4,6 +4,7 @@
 
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
+#include "settings/Language.h"
 #include "settings/ProgramFolder.h"
 
 #include <QApplication>
@@ -39,7 +40,8 @@ template<typename T> QString textOf(MainWindow &window, const char *name)
     return window.findChild<T *>(QString::fromLatin1(name))->text();
 }
 
-// Child mode: builds the window in the given program folder and prints what it shows.
+// Child mode: builds the window in the given program folder and prints what it shows,
+// then the updater's choice.
 int probe(int argc, char **argv)
 {
     QApplication application(argc, argv);
@@ -47,7 +49,8 @@ int probe(int argc, char **argv)
     Dialogs::setScripted(true);
     MainWindow window;
     const QString shown = window.findChild<QComboBox *>(QStringLiteral("comboBox_lang"))->currentText() + QLatin1Char('\n')
-                          + textOf<QPushButton>(window, "pushButton_localUpdate") + QLatin1Char('\n');
+                          + textOf<QPushButton>(window, "pushButton_localUpdate") + QLatin1Char('\n')
+                          + Language::fromSystemLocale(Language::Caller::Updater) + QLatin1Char('\n');
     std::fputs(shown.toUtf8().constData(), stdout);
     return 0;
 }
@@ -78,17 +81,26 @@ void TestLanguage::firstChoice_data()
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("upgradeButton");
     QTest::addColumn<QString>("savedAfter");
+    // The updater follows the system whatever is saved, and says why.
+    QTest::addColumn<QString>("updater");
+    QTest::addColumn<QString>("updaterMessage");
 
-    QTest::newRow("Taiwan") << "zh_TW.UTF-8" << "" << "繁体中文" << "本地升級" << "繁体中文";
-    QTest::newRow("Hong Kong") << "zh_HK.UTF-8" << "" << "繁体中文" << "本地升級" << "繁体中文";
-    QTest::newRow("mainland") << "zh_CN.UTF-8" << "" << "简体中文" << "本地升级" << "简体中文";
-    QTest::newRow("German") << "de_DE.UTF-8" << "" << "English" << "Upgrade" << "English";
-    QTest::newRow("saved English on a Chinese system") << "zh_TW.UTF-8" << "English" << "English" << "Upgrade"
-                                                       << "English";
-    QTest::newRow("saved Traditional on a German system") << "de_DE.UTF-8" << "繁体中文" << "繁体中文" << "本地升級"
-                                                          << "繁体中文";
+    const QString trad = QStringLiteral("System language is Traditional Chinese");
+    const QString simp = QStringLiteral("System language is Simplified Chinese");
+    const QString neither = QStringLiteral("System language is neither Chinese nor English");
+    QTest::newRow("Taiwan") << "zh_TW.UTF-8" << "" << "繁体中文" << "本地升級" << "繁体中文" << "繁体中文" << trad;
+    QTest::newRow("Hong Kong") << "zh_HK.UTF-8" << "" << "繁体中文" << "本地升級" << "繁体中文" << "繁体中文" << trad;
+    QTest::newRow("mainland") << "zh_CN.UTF-8" << "" << "简体中文" << "本地升级" << "简体中文" << "简体中文" << simp;
+    QTest::newRow("German") << "de_DE.UTF-8" << "" << "English" << "Upgrade" << "English" << "English" << neither;
+    QTest::newRow("American") << "en_US.UTF-8" << "" << "English" << "Upgrade" << "English" << "English"
+                              << "System language is English";
+    QTest::newRow("saved English on a Chinese system")
+        << "zh_TW.UTF-8" << "English" << "English" << "Upgrade" << "English" << "繁体中文" << trad;
+    QTest::newRow("saved Traditional on a German system")
+        << "de_DE.UTF-8" << "繁体中文" << "繁体中文" << "本地升級" << "繁体中文" << "English" << neither;
     // No catalogue: the source texts show under the first entry, and nothing is saved.
-    QTest::newRow("saved name of no language") << "zh_TW.UTF-8" << "Deutsch" << "English" << "本地升级" << "Deutsch";
+    QTest::newRow("saved name of no language")
+        << "zh_CN.UTF-8" << "Deutsch" << "English" << "本地升级" << "Deutsch" << "简体中文" << simp;
 }
 
 void TestLanguage::firstChoice()
@@ -98,6 +110,8 @@ void TestLanguage::firstChoice()
     QFETCH(QString, box);
     QFETCH(QString, upgradeButton);
     QFETCH(QString, savedAfter);
+    QFETCH(QString, updater);
+    QFETCH(QString, updaterMessage);
 
     TestProgramFolder folder;
     folder.writeConfig(configWithLang(saved));
@@ -106,6 +120,7 @@ void TestLanguage::firstChoice()
     environment.insert(QStringLiteral("LANG"), locale);
     environment.insert(QStringLiteral("LC_ALL"), locale);
     environment.remove(QStringLiteral("LANGUAGE"));
+    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("*.debug=true"));
     child.setProcessEnvironment(environment);
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--probe"), folder.path()});
     QVERIFY(child.waitForFinished(60000));
@@ -115,6 +130,8 @@ void TestLanguage::firstChoice()
     QCOMPARE(shown.value(0), box);
     QCOMPARE(shown.value(1), upgradeButton);
     QCOMPARE(savedLang(folder), savedAfter);
+    QCOMPARE(shown.value(2), updater);
+    QVERIFY(QString::fromUtf8(child.readAllStandardError()).contains(updaterMessage));
 }
 
 void TestLanguage::switchRetranslatesEmptiesTheLogAndSaves_data()
