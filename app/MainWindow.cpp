@@ -3,9 +3,11 @@
 #include "ui_MainWindow.h"
 
 #include "app/Dialogs.h"
+#include "app/MainFrame.h"
 #include "flash/FlashCommandLine.h"
 #include "flash/ProcessLauncher.h"
 #include "release/HttpClass.h"
+#include "settings/Language.h"
 #include "settings/ProgramFolder.h"
 
 #include <QCloseEvent>
@@ -13,6 +15,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSslSocket>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -32,8 +35,10 @@ MainWindow::MainWindow(QWidget *parent)
     registerDeviceNotify();
 
     ui->comboBox_lang->blockSignals(true);
-    for (const QString &language : {QStringLiteral("English"), QStringLiteral("简体中文"), QStringLiteral("繁体中文")})
-        ui->comboBox_lang->insertItem(ui->comboBox_lang->count(), QIcon(), language, QVariant());
+    // Each language is named in its own words and never re-translated.
+    for (const char *language : {Language::English, Language::SimChinese, Language::TraChinese})
+        ui->comboBox_lang->insertItem(ui->comboBox_lang->count(), QIcon(), QString::fromUtf8(language), QVariant());
+    initLanguage();
     ui->comboBox_lang->blockSignals(false);
 
     writeUpgradeNotice();
@@ -137,7 +142,12 @@ void MainWindow::fillDeviceList()
 
 void MainWindow::appendSupportedDevices()
 {
-    for (const QString &text : m_upgrade.listSupportedDevices())
+    appendDevices(m_upgrade.listSupportedDevices());
+}
+
+void MainWindow::appendDevices(const QStringList &texts)
+{
+    for (const QString &text : texts)
         ui->comboBox_deviceList->insertItem(ui->comboBox_deviceList->count(), QIcon(), text, QVariant());
 }
 
@@ -227,12 +237,46 @@ void MainWindow::on_pushButton_url_clicked()
     Dialogs::openUrl(QUrl(QString::fromLatin1(PeqToolUrl)));
 }
 
+// ---- Language ----
+
+void MainWindow::initLanguage()
+{
+    QString name = g_httpClass.getLang();
+    if (name.isEmpty())
+        name = Language::fromSystemLocale(Language::Caller::Tool);
+    else
+        qDebug().noquote() << QStringLiteral("System language: ")
+                                  + QLocale::languageToString(QLocale::system().language());
+
+    // A saved name that is none of the three loads nothing and leaves the box as it is.
+    const int index = ui->comboBox_lang->findText(name);
+    if (index < 0)
+        return;
+    ui->comboBox_lang->setCurrentIndex(index);
+    loadLanguage(name);
+}
+
+void MainWindow::loadLanguage(const QString &name)
+{
+    if (!Language::install(m_translator, name))
+        return;
+    ui->retranslateUi(this);
+    g_httpClass.setLang(name);
+}
+
 void MainWindow::on_comboBox_lang_currentTextChanged(QString arg1)
 {
-    Q_UNUSED(arg1)
-    if (m_initDone)
-        fillDeviceList();
-    ui->textEdit_info->clear();
+    if (m_initDone) {
+        loadLanguage(arg1);
+        setMainFrameTitle(QObject::tr("诺沃升级工具") + QLatin1Char('-') + m_localConfig.version);
+        // The entry for no device found follows the language too.
+        const QStringList devices = m_upgrade.listSupportedDevices();
+        if (!devices.isEmpty()) {
+            ui->comboBox_deviceList->clear();
+            appendDevices(devices);
+        }
+    }
+    ui->textEdit_info->setText(QString());
     writeUpgradeNotice();
 }
 

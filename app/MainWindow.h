@@ -26,6 +26,8 @@ public:
     void fillDeviceList();
     void refreshDeviceList();
     void registerDeviceNotify();
+    void initLanguage();
+    void loadLanguage(const QString &name);
 
     bool isUpgrading() const { return m_isUpgrading; }
     bool isRefreshPending() const { return m_refreshPending; }
@@ -56,6 +58,7 @@ protected:
 private:
     void scheduleDeviceRefresh();
     void appendSupportedDevices();
+    void appendDevices(const QStringList &texts);
     void showDuplicateWarning();
     void writeUpgradeNotice();
     void setPeqLinkVisible(bool visible);

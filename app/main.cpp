@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 #include "release/HttpClass.h"
+#include "settings/LogFile.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -7,12 +8,15 @@
 int main(int argc, char **argv)
 {
     QApplication application(argc, argv);
+    initLogFile();
 
     QFont font = QApplication::font();
     font.setPointSize(14);
     QApplication::setFont(font);
 
     auto *mainWindow = new MainWindow(nullptr);
+    // What the window wrote while it was built stays out of the file.
+    qInstallMessageHandler(outputMessage);
 
     QApplication::setFont(QFont(QStringLiteral("Microsoft Yahei"), 10));
     QApplication::setWindowIcon(QIcon(QStringLiteral("://LOGO_Norvo.ico")));

@@ -2,7 +2,9 @@
 # Builds kestrelup and starts it in a demo program folder where a simulated DAC is
 # plugged in, the vendor library and VELD are stand-ins, and a firmware file waits in
 # download/. Without a display it runs under Xvfb and saves a screenshot.
+# An optional argument picks the interface language: English, 简体中文 or 繁体中文.
 set -euo pipefail
+lang=${1:-}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build"
 
@@ -18,6 +20,9 @@ mkdir -p "$demo/VELD" "$demo/download"
 cp "$build/standins/VELD/VELD" "$demo/VELD/"
 cp "$root/sim/demo/devices.json" "$demo/sim-devices.json"
 head -c 40960 /dev/urandom > "$demo/download/DAC_v1.06.bin"
+if [ -n "$lang" ]; then
+  sed -i "s/\"lang\": \"[^\"]*\"/\"lang\": \"$lang\"/" "$demo/setting/config.json"
+fi
 
 export KESTREL_HIDSIM_DEVICES="$demo/sim-devices.json"
 export KESTREL_HIDSIM_LOG="$demo/hid-reports.log"

@@ -26,9 +26,10 @@ QString fromSystemLocale(Caller caller)
 {
     const QLocale systemLocale = QLocale::system();
     const QString languageName = QLocale::languageToString(systemLocale.language());
-    qDebug() << "System language: " << languageName;
+    qDebug().noquote() << QStringLiteral("System language: ") + languageName;
     if (languageName == QLatin1String("Chinese")) {
-        qDebug() << "System language is Chinese systemLocale.script()=" << systemLocale.script();
+        qDebug().noquote() << QStringLiteral("System language is Chinese systemLocale.script()=")
+                                  + QString::number(systemLocale.script());
         if (systemLocale.script() == QLocale::TraditionalHanScript) {
             qDebug() << "System language is Traditional Chinese";
             return QString::fromUtf8(TraChinese);

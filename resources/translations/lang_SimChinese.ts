@@ -1,0 +1,230 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>%1 最新版本:%2
+此版本更新内容:
+%3
+如果你需要更新此版本,请点击&quot;网络升级&quot;按钮</source>
+        <translation>%1 最新版本:%2
+此版本更新内容:
+%3
+如果你需要更新此版本,请点击&quot;网络升级&quot;按钮</translation>
+    </message>
+    <message>
+        <source>1.设备没正确连接问题请重新插拔设备再重试<byte value="xd"/></source>
+        <translation>1.若设备没正确连接,请重新插拔设备再重试.
+</translation>
+    </message>
+    <message>
+        <source>2.工具路径问题请安装到非中文路径并且不带空格符号的路径下面再重试.</source>
+        <translation>2.工具路径问题请安装到非中文路径并且不带空格符号的路径下面再重试。</translation>
+    </message>
+    <message>
+        <source>2.请暂时关闭电脑上的音乐播放软件或者其他有音乐输出的软件，避免升级过程还在播放音乐.<byte value="xd"/></source>
+        <translation>2.请暂时关闭电脑上的音乐播放软件或者其他有音乐输出的软件，避免升级过程还在播放音乐.
+</translation>
+    </message>
+    <message>
+        <source>3.升级开始后, 请勿关闭软件或断开设备连接!如果发生错误, 请重新插拔设备再升级.</source>
+        <translation>3.升级开始后, 请勿关闭软件或断开设备连接!如果发生错误, 请重新插拔设备再升级.</translation>
+    </message>
+    <message>
+        <source>[当前固件版本:%1]</source>
+        <translation>[当前固件版本:%1]</translation>
+    </message>
+    <message>
+        <source>[当前固件版本:%1]
+</source>
+        <translation>[当前固件版本:%1]
+</translation>
+    </message>
+    <message>
+        <source>下载最新固件
+当前下载进度:%1%</source>
+        <translation>下载最新固件
+当前下载进度:%1%</translation>
+    </message>
+    <message>
+        <source>升级出错,请重新插拔设备,重启软件再升级!</source>
+        <translation>升级出错,请重新插拔设备,重启软件再升级!</translation>
+    </message>
+    <message>
+        <source>升级发生了错误,可能是设备没正确连接或者工具路径问题.<byte value="xd"/></source>
+        <translation>升级发生了错误,可能是设备没正确连接或者工具路径问题.
+</translation>
+    </message>
+    <message>
+        <source>升级完毕!</source>
+        <translation>升级完毕!</translation>
+    </message>
+    <message>
+        <source>升级开始,请勿关闭软件或断开设备连接!如果发生错误,请重新插拔设备再升级.</source>
+        <translation>升级开始,请勿关闭软件或断开设备连接!如果发生错误,请重新插拔设备再升级.</translation>
+    </message>
+    <message>
+        <source>升级注意:<byte value="xd"/>1.USB 线直接连接电脑和解码设备，中间不要加 USB 集线器或者其他设备.<byte value="xd"/></source>
+        <translation>升级注意:
+1.USB 线直接连接电脑和解码设备，中间不要加 USB 集线器或者其他设备.
+</translation>
+    </message>
+    <message>
+        <source>升级进度</source>
+        <translation>升级进度</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>固件下载完毕,开始升级.</source>
+        <translation>固件下载完毕,开始升级.</translation>
+    </message>
+    <message>
+        <source>固件地址</source>
+        <translation>固件地址</translation>
+    </message>
+    <message>
+        <source>固件已经存在,开始升级.</source>
+        <translation>固件已经存在,开始升级.</translation>
+    </message>
+    <message>
+        <source>固件更新中,请等待设备自动升级.....</source>
+        <translation>固件更新中,请等待设备自动升级.....</translation>
+    </message>
+    <message>
+        <source>固件版本</source>
+        <translation>固件版本</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>数据下载完毕,等待设备重启.....请稍候!</source>
+        <translation>数据下载完毕,等待设备重启.....请稍候!</translation>
+    </message>
+    <message>
+        <source>本地升级</source>
+        <translation>本地升级</translation>
+    </message>
+    <message>
+        <source>正在升级中,请勿关闭软件!</source>
+        <translation>正在升级中,请勿关闭软件！</translation>
+    </message>
+    <message>
+        <source>此设备支持Peq设置,点击下载Peq设置工具</source>
+        <translation>此设备支持Peq设置,点击下载Peq设置工具</translation>
+    </message>
+    <message>
+        <source>此设备无最新的固件</source>
+        <translation>此设备无最新的固件。</translation>
+    </message>
+    <message>
+        <source>注意:检测到有多个相同ID值的设备,为防止升级错误,请先拔除再升级!</source>
+        <translation>注意:检测到有多个相同ID值的设备,为防止升级错误,请先拔除再升级!</translation>
+    </message>
+    <message>
+        <source>注意:选择的固件可能不是设备的升级固件,
+继续升级可能会导致错误,设备无法启动, 是否继续升级?</source>
+        <translation>注意:选择的固件可能不是设备的升级固件,
+继续升级可能会导致错误,设备无法启动, 是否继续升级?</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>确定要升级本固件吗?</source>
+        <translation>确定要升级本固件吗？</translation>
+    </message>
+    <message>
+        <source>网络升级</source>
+        <translation>网络升级</translation>
+    </message>
+    <message>
+        <source>设备列表</source>
+        <translation>设备列表</translation>
+    </message>
+    <message>
+        <source>设备更新中.....请稍候!</source>
+        <translation>设备更新中.....请稍候!</translation>
+    </message>
+    <message>
+        <source>重启</source>
+        <translation>重启</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>有新的版本,需要立即更新吗?</source>
+        <translation>有新的版本,需要立即更新吗?</translation>
+    </message>
+    <message>
+        <source>没有找到设备</source>
+        <translation>没有找到设备</translation>
+    </message>
+    <message>
+        <source>诺沃升级工具</source>
+        <translation>诺沃升级工具</translation>
+    </message>
+</context>
+<context>
+    <name>QUIWidget</name>
+    <message>
+        <source>PS黑色</source>
+        <translation>PS黑色</translation>
+    </message>
+    <message>
+        <source>浅灰色</source>
+        <translation>浅灰色</translation>
+    </message>
+    <message>
+        <source>浅蓝色</source>
+        <translation>浅蓝色</translation>
+    </message>
+    <message>
+        <source>浅黑色</source>
+        <translation>浅黑色</translation>
+    </message>
+    <message>
+        <source>深灰色</source>
+        <translation>深灰色</translation>
+    </message>
+    <message>
+        <source>深蓝色</source>
+        <translation>深蓝色</translation>
+    </message>
+    <message>
+        <source>深黑色</source>
+        <translation>深黑色</translation>
+    </message>
+    <message>
+        <source>灰色</source>
+        <translation>灰色</translation>
+    </message>
+    <message>
+        <source>白色扁平</source>
+        <translation>白色扁平</translation>
+    </message>
+    <message>
+        <source>蓝色</source>
+        <translation>蓝色</translation>
+    </message>
+    <message>
+        <source>银色</source>
+        <translation>银色</translation>
+    </message>
+    <message>
+        <source>黑色</source>
+        <translation>黑色</translation>
+    </message>
+    <message>
+        <source>黑色扁平</source>
+        <translation>黑色扁平</translation>
+    </message>
+</context>
+</TS>
