@@ -28,7 +28,8 @@ public:
     };
     Q_ENUM(Widget)
 
-    enum Style {
+    // Fixed to int: style.dat may hold any number, and it is kept as read.
+    enum Style : int {
         Style_Silvery = 0,
         Style_Blue = 1,
         Style_LightBlue = 2,

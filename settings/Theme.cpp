@@ -83,7 +83,7 @@ int readSavedStyle()
         return Silvery;
     QTextStream in(&file);
     const QString text = in.readAll();
-    qDebug() << "Data read from file: " << text;
+    qDebug().noquote().nospace() << "Data read from file: " << text;
     return text.toInt(nullptr, 10);
 }
 
