@@ -138,6 +138,7 @@ void TestFrame::titleBarAsTheToolShowsIt()
     QUIWidget *frame = createMainFrame(new MainWindow, QStringLiteral("1.2"));
     QScopedPointer<QUIWidget> owner(frame);
     QCOMPARE(g_mainFrame, frame);
+    frame->move(40, 30);
     frame->show();
     QVERIFY(QTest::qWaitForWindowExposed(frame));
 
@@ -161,6 +162,11 @@ void TestFrame::titleBarAsTheToolShowsIt()
     QCOMPARE(glyph("btnMenu_Min"), QStringLiteral("f068 FontAwesome 9 shown"));
     QCOMPARE(glyph("btnMenu_Max"), QStringLiteral("f067 FontAwesome 9 hidden"));
     QCOMPARE(glyph("btnMenu_Close"), QStringLiteral("f00d FontAwesome 9 shown"));
+
+    // Without the maximise button a double-click on the title bar leaves the frame as it is.
+    const QRect before = frame->geometry();
+    QTest::mouseDClick(frame->findChild<QWidget *>(QStringLiteral("widget_title")), Qt::LeftButton);
+    QCOMPARE(frame->geometry(), before);
 
     QCOMPARE(menuEntries(*frame), (QStringList{QStringLiteral("银色"), QStringLiteral("蓝色"), QStringLiteral("灰色"),
                                               QStringLiteral("深灰色"), QStringLiteral("黑色"), QStringLiteral("PS黑色"),
