@@ -1,21 +1,28 @@
 #include "app/MainFrame.h"
 
-// The frame library may not be part of this build yet; without it there is never a
-// frame to re-title.
-#if __has_include("frame/QUIWidget.h")
 #include "frame/QUIWidget.h"
-#define KESTREL_HAVE_FRAME 1
-#endif
+
+#include <QObject>
+#include <QString>
 
 QUIWidget *g_mainFrame = nullptr;
 
+QUIWidget *createMainFrame(QWidget *mainWindow, const QString &version)
+{
+    g_mainFrame = new QUIWidget;
+    g_mainFrame->setMainWidget(mainWindow, true);
+    g_mainFrame->setFix(true);
+    g_mainFrame->setSizeGripEnabled(false);
+    g_mainFrame->setTitle(QObject::tr("诺沃升级工具") + QLatin1Char('-') + version);
+    g_mainFrame->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    g_mainFrame->setVisible(QUIWidget::BtnMenu, true);
+    g_mainFrame->setTitleHeight(35);
+    g_mainFrame->setNoMaxBtn();
+    return g_mainFrame;
+}
+
 void setMainFrameTitle(const QString &title)
 {
-    if (!g_mainFrame)
-        return;
-#ifdef KESTREL_HAVE_FRAME
-    g_mainFrame->setTitle(title);
-#else
-    Q_UNUSED(title)
-#endif
+    if (g_mainFrame)
+        g_mainFrame->setTitle(title);
 }

@@ -1,4 +1,6 @@
+#include "app/MainFrame.h"
 #include "app/MainWindow.h"
+#include "frame/QUIWidget.h"
 #include "release/HttpClass.h"
 #include "settings/LogFile.h"
 
@@ -9,6 +11,8 @@ int main(int argc, char **argv)
 {
     QApplication application(argc, argv);
     initLogFile();
+    // The program's own resources come from a library.
+    Q_INIT_RESOURCE(kestrelup);
 
     QFont font = QApplication::font();
     font.setPointSize(14);
@@ -22,8 +26,7 @@ int main(int argc, char **argv)
     QApplication::setWindowIcon(QIcon(QStringLiteral("://LOGO_Norvo.ico")));
     QApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
 
-    // Until the frameless frame hosts it, the window carries the tool's title itself.
-    mainWindow->setWindowTitle(QObject::tr("诺沃升级工具") + QLatin1Char('-') + g_httpClass.getConfig().version);
-    mainWindow->show();
+    createMainFrame(mainWindow, g_httpClass.getConfig().version);
+    g_mainFrame->show();
     return application.exec();
 }

@@ -37,7 +37,8 @@ shot="$build/demo-screenshot.png"
 xvfb-run -a -s "-screen 0 1100x860x24" bash -c '
   "$1" & app=$!
   sleep 4
-  import -window root -crop 1020x760+0+0 +repage "$2"
+  # The frame draws its own title bar; trimming the empty screen around it leaves the window.
+  import -window root -trim +repage "$2"
   kill $app
 ' _ "$demo/kestrelup" "$shot"
 echo "No display: kestrelup ran under Xvfb; screenshot saved to $shot"

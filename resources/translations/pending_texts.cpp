@@ -1,5 +1,5 @@
 // Read by lupdate only, never compiled: catalogue texts whose code is not in this tree
-// yet (the frame's theme names, the release flows, the tool update question). Without
+// yet (the release flows, the tool update question). Without
 // them lupdate would retire those translations; drop each line once its code arrives.
 QT_TRANSLATE_NOOP("MainWindow", "%1 最新版本:%2\n此版本更新内容:\n%3\n如果你需要更新此版本,请点击\"网络升级\"按钮")
 QT_TRANSLATE_NOOP("MainWindow", "[当前固件版本:%1]\n")
@@ -7,16 +7,3 @@ QT_TRANSLATE_NOOP("MainWindow", "下载最新固件\n当前下载进度:%1%")
 QT_TRANSLATE_NOOP("MainWindow", "固件下载完毕,开始升级.")
 QT_TRANSLATE_NOOP("MainWindow", "固件已经存在,开始升级.")
 QT_TRANSLATE_NOOP("QObject", "有新的版本,需要立即更新吗?")
-QT_TRANSLATE_NOOP("QUIWidget", "PS黑色")
-QT_TRANSLATE_NOOP("QUIWidget", "浅灰色")
-QT_TRANSLATE_NOOP("QUIWidget", "浅蓝色")
-QT_TRANSLATE_NOOP("QUIWidget", "浅黑色")
-QT_TRANSLATE_NOOP("QUIWidget", "深灰色")
-QT_TRANSLATE_NOOP("QUIWidget", "深蓝色")
-QT_TRANSLATE_NOOP("QUIWidget", "深黑色")
-QT_TRANSLATE_NOOP("QUIWidget", "灰色")
-QT_TRANSLATE_NOOP("QUIWidget", "白色扁平")
-QT_TRANSLATE_NOOP("QUIWidget", "蓝色")
-QT_TRANSLATE_NOOP("QUIWidget", "银色")
-QT_TRANSLATE_NOOP("QUIWidget", "黑色")
-QT_TRANSLATE_NOOP("QUIWidget", "黑色扁平")
