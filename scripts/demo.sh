@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds kestrelup and starts it in a demo program folder where a simulated DAC is
-# plugged in, the vendor library and VELD are stand-ins, and a firmware file waits in
-# download/. Without a display it runs under Xvfb and saves a screenshot.
+# Builds kestrelup and starts it in a demo program folder where the vendor library and
+# VELD are stand-ins and a firmware file waits in download/. By default the devices
+# come from the device bench (scripts/demo-bench.sh); with --hidsim a simulated DAC is
+# plugged in through libhidsim.so. Without a display it runs under Xvfb and saves
+# screenshots.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build"
@@ -18,6 +20,11 @@ mkdir -p "$demo/VELD" "$demo/download"
 cp "$build/standins/VELD/VELD" "$demo/VELD/"
 cp "$root/sim/demo/devices.json" "$demo/sim-devices.json"
 head -c 40960 /dev/urandom > "$demo/download/DAC_v1.06.bin"
+
+# Default: the device bench (umockdev); --hidsim keeps the JSON device simulator.
+if [ "${1:-}" != "--hidsim" ]; then
+  exec "$root/scripts/demo-bench.sh" "$build" "$demo"
+fi
 
 export KESTREL_HIDSIM_DEVICES="$demo/sim-devices.json"
 export KESTREL_HIDSIM_LOG="$demo/hid-reports.log"
