@@ -13,7 +13,8 @@
 // USB device, its interface, the HID device and its hidraw node, and the hidraw ioctls
 // that hidapi issues answered like the devices answer them. hidapi and libudev run
 // unchanged in a process started under umockdev's preload with UMOCKDEV_DIR pointing at
-// rootDir(); the bench itself may live in that process or in another one.
+// rootDir(); the bench itself may live in that process or in another one, but its own
+// process needs the preload as well (umockdev sends uevents through libudev).
 struct BenchDevice
 {
     enum Fault { NoFault = 0, FailOpen = 1, FailSend = 2, FailRead = 4 };

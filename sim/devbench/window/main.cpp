@@ -123,8 +123,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: devbench [--script SHOTS] PROGRAM_FOLDER\n");
         return 2;
     }
-    // The scripted pass hosts the main window here, so hidapi must see the bench.
-    if (script && !DeviceBench::ensurePreloaded(argv))
+    // umockdev sends uevents through libudev, and the scripted pass hosts the main
+    // window here: both need the preload in this process too.
+    if (!DeviceBench::ensurePreloaded(argv))
         return 1;
     QApplication app(argc, argv);
     if (script)
