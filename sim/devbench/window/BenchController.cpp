@@ -146,8 +146,9 @@ void BenchController::pollLogs()
         }
     }
     for (const QString &line : newLines(QLatin1String(kVeldLog))) {
+        // "<package> <vid> <pid> <usage> <usagePage>"; the package path may hold spaces.
         if (!line.startsWith(QLatin1String("version ")))
-            finishFlash(VeldDevice, line.section(QLatin1Char(' '), 0, 0));
+            finishFlash(VeldDevice, line.section(QLatin1Char(' '), 0, -5));
     }
 }
 
