@@ -85,7 +85,7 @@ void TestBenchHotplug::arrivalRefreshesTheListOnceAboutASecondLater()
     clock.start();
     QVERIFY(bench.plug(BenchDevice::dac()) >= 0);
     QTRY_VERIFY_WITH_TIMEOUT(window.isRefreshPending(), kRefreshWait);
-    QTest::qWait(500);
+    QTest::qWait(300);
     QCOMPARE(listChanges.count(), 0);  // not before the second has passed
 
     QTRY_COMPARE_WITH_TIMEOUT(listed(window), QStringList{kDac}, kRefreshWait);
@@ -186,7 +186,7 @@ void TestBenchHotplug::refreshDuringAFlashLeavesTheFlashAlone()
     qputenv("BTAPI_SIM_VID", "32bb");
     qputenv("BTAPI_SIM_PID", "4");
     qputenv("BTAPI_SIM_PAGE_DELAY_MS", "400");
-    const QString firmware = folder.writeFile(QStringLiteral("DAC_v2.bin"), QByteArray(8 * 4096, 'x'));
+    const QString firmware = folder.writeFile(QStringLiteral("DAC_v2.bin"), QByteArray(12 * 4096, 'x'));
 
     MainWindow window;
     bench.clearSentReports();

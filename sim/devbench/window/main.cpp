@@ -138,6 +138,9 @@ int main(int argc, char **argv)
         return 1;
     }
     BenchWindow window(controller);
+    // At the screen's right edge, so that kestrelup does not cover it.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    window.move(screen.right() - window.frameGeometry().width(), screen.top());
     window.show();
 
     QProcess kestrelup;
