@@ -6,6 +6,10 @@
 #include "hid/UpgradeClass.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -37,6 +41,8 @@ private slots:
     void duplicates();
     void queries_data();
     void queries();
+    void failuresAreLoggedWithHidapisText_data();
+    void failuresAreLoggedWithHidapisText();
     void rebootLeavesTheBusAndComesBack();
     void unpluggedDeviceIsGoneFromTheNextEnumeration();
 };
@@ -183,6 +189,65 @@ void TestBenchDevices::queries()
         QCOMPARE(sent.at(0), QStringLiteral("hidraw0: 05 00 00 00 00 02 00 ") + zeros(58));
         QCOMPARE(sent.at(1), QStringLiteral("hidraw0: 05 00 00 00 00 02 03 ") + zeros(58));
     }
+}
+
+namespace {
+
+QStringList g_debugLines;
+
+void collectDebug(QtMsgType type, const QMessageLogContext &, const QString &text)
+{
+    if (type == QtDebugMsg)
+        g_debugLines << text;
+}
+
+// The suite runs with debug output off; these checks need it on.
+void enableDebug(QLoggingCategory *category)
+{
+    if (qstrcmp(category->categoryName(), "default") == 0)
+        category->setEnabled(QtDebugMsg, true);
+}
+
+} // namespace
+
+void TestBenchDevices::failuresAreLoggedWithHidapisText_data()
+{
+    QTest::addColumn<int>("faults");
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<int>("lines");
+
+    // One failed send is logged twice: by the send and by the query that made it.
+    QTest::newRow("send fails") << int(BenchDevice::FailSend) << "hid_send_feature_report error=" << 2;
+    QTest::newRow("read fails") << int(BenchDevice::FailRead) << "hid_get_feature_report error=" << 1;
+}
+
+void TestBenchDevices::failuresAreLoggedWithHidapisText()
+{
+    QFETCH(int, faults);
+    QFETCH(QString, prefix);
+    QFETCH(int, lines);
+
+    TestProgramFolder folder;
+    DeviceBench bench;
+    KESTREL_REQUIRE_BENCH(bench);
+    const int slot = bench.plug(BenchDevice::dac());
+    UpgradeClass upgrade;
+    const SupportedDevice row = upgrade.getSupportedDevice(upgrade.listSupportedDevices().value(0));
+    bench.setFaults(slot, faults);
+
+    g_debugLines.clear();
+    const QLoggingCategory::CategoryFilter filter = QLoggingCategory::installFilter(enableDebug);
+    const QtMessageHandler previous = qInstallMessageHandler(collectDebug);
+    const QString version = upgrade.readFirmwareVersion(row);
+    qInstallMessageHandler(previous);
+    QLoggingCategory::installFilter(filter);
+
+    QCOMPARE(version, QString());
+    const QStringList failures = g_debugLines.filter(prefix);
+    QCOMPARE(failures.size(), lines);
+    // hidapi's own text of the failed ioctl follows the prefix.
+    QVERIFY2(failures.first().contains(QString::fromLocal8Bit(std::strerror(EIO))), qPrintable(failures.first()));
+    QCOMPARE(failures.last(), failures.first());
 }
 
 void TestBenchDevices::rebootLeavesTheBusAndComesBack()
