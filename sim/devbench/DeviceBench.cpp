@@ -20,7 +20,6 @@
 
 namespace {
 
-constexpr int kReportSize = 65;
 constexpr const char *kPreload = "libumockdev-preload.so.0";
 constexpr unsigned kRebootParameter[] = {0x0A, 0x00, 0x00, 0x10};
 
