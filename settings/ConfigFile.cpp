@@ -23,19 +23,27 @@ bool ConfigFile::read(const QString &path, AppConfig &config)
     const QByteArray contents = file.readAll();
     file.close();
 
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(contents, &error);
-    if (error.error != QJsonParseError::NoError) {
+    if (!parse(contents, config)) {
         qDebug() << "Failed to parse JSON data.";
         return false;
     }
+    qDebug() << contents << "\n m_config.productName=" << config.productName;
+    return true;
+}
+
+bool ConfigFile::parse(const QByteArray &contents, AppConfig &config)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(contents, &error);
+    // An array or a bare value would otherwise blank every setting.
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return false;
     const QJsonObject object = document.object();
     config.productName = object.value(QStringLiteral("productName")).toString();
     config.version = object.value(QStringLiteral("version")).toString();
     config.lang = object.value(QStringLiteral("lang")).toString();
     config.lastDir = object.value(QStringLiteral("lastDir")).toString();
     config.theme = object.value(QStringLiteral("theme")).toString();
-    qDebug() << contents << "\n m_config.productName=" << config.productName;
     return true;
 }
 

@@ -81,7 +81,12 @@ int readSavedStyle()
     QFile file(savedStylePath());
     if (!file.open(QIODevice::ReadOnly))
         return Silvery;
-    QTextStream in(&file);
+    return parseSavedStyle(file.readAll());
+}
+
+int parseSavedStyle(const QByteArray &contents)
+{
+    QTextStream in(contents);
     const QString text = in.readAll();
     qDebug().noquote().nospace() << "Data read from file: " << text;
     return text.toInt(nullptr, 10);
