@@ -27,7 +27,11 @@ bool ConfigFile::read(const QString &path, AppConfig &config)
         qDebug() << "Failed to parse JSON data.";
         return false;
     }
-    qDebug() << contents << "\n m_config.productName=" << config.productName;
+    // A file of megabytes would be copied into the log at every start.
+    if (contents.size() <= 4096)
+        qDebug() << contents << "\n m_config.productName=" << config.productName;
+    else
+        qDebug() << "config.json of" << contents.size() << "bytes\n m_config.productName=" << config.productName;
     return true;
 }
 

@@ -88,7 +88,8 @@ int parseSavedStyle(const QByteArray &contents)
 {
     QTextStream in(contents);
     const QString text = in.readAll();
-    qDebug().noquote().nospace() << "Data read from file: " << text;
+    // A number is a few characters; more is not worth a log of megabytes.
+    qDebug().noquote().nospace() << "Data read from file: " << text.left(64);
     return text.toInt(nullptr, 10);
 }
 
