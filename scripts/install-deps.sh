@@ -8,7 +8,7 @@ pkgs=(
   umockdev libumockdev-dev gir1.2-umockdev-1.0
   g++-mingw-w64-x86-64 wine64 wine
   clang libclang-rt-14-dev
-  xvfb xauth imagemagick fonts-wqy-microhei fonts-font-awesome
+  xvfb xauth imagemagick fonts-wqy-microhei fonts-font-awesome openssl
 )
 missing=()
 for p in "${pkgs[@]}"; do
