@@ -29,11 +29,14 @@ QStringList entriesOf(MainWindow &window)
     return logEntries(window.findChild<QTextEdit *>(QStringLiteral("textEdit_info")));
 }
 
+// The message boxes, without the file dialog and the confirmation before the flash.
 QStringList boxTexts(const QList<Dialogs::Shown> &shown)
 {
     QStringList texts;
-    for (const Dialogs::Shown &box : shown)
-        texts << box.kind + QLatin1Char(':') + box.text;
+    for (const Dialogs::Shown &box : shown) {
+        if (box.kind == QLatin1String("information") || box.kind == QLatin1String("critical"))
+            texts << box.kind + QLatin1Char(':') + box.text;
+    }
     return texts;
 }
 
@@ -153,7 +156,7 @@ void TestFaultFlash::deviceUnpluggedMidFlash()
 
     // The list showing no device already let the controls go; the program's report
     // still tells why the upgrade ended.
-    QTRY_VERIFY_WITH_TIMEOUT((shown += Dialogs::takeShown(), !shown.isEmpty()), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT((shown += Dialogs::takeShown(), !boxTexts(shown).isEmpty()), 15000);
     QCOMPARE(boxTexts(shown), QStringList{QStringLiteral("information:Error: Unable to read, err 1167\n")});
     QVERIFY(!window.isUpgrading());
     QVERIFY(list->isEnabled());
@@ -170,12 +173,13 @@ void TestFaultFlash::zeroBytePackage()
 
     MainWindow window;
     QFile::remove(folder.filePath(QStringLiteral("veld-args.log")));
-    Dialogs::queueFileName(firmware);
-    QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("pushButton_localUpdate")), Qt::LeftButton);
+    startLocalFlash(window, firmware);
     qunsetenv("VELD_SIM_ARGS_LOG");
 
     QVERIFY(!window.isUpgrading());
-    QCOMPARE(boxTexts(Dialogs::takeShown()).value(1), QStringLiteral("critical:固件文件是空的,无法升级!"));
+    QCOMPARE(boxTexts(Dialogs::takeShown()), QStringList{QStringLiteral("critical:固件文件是空的,无法升级!")});
+    QCOMPARE(entriesOf(window).value(0), QStringLiteral("固件文件是空的,无法升级!"));
+    QVERIFY(isRed(window, QStringLiteral("固件文件是空的")));
     QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("veld-args.log"))));  // never flashed
     QVERIFY(!QFile::exists(FlashRecord::defaultPath()));
 }
@@ -203,7 +207,7 @@ void TestFaultFlash::toolKilledMidFlash()
 
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("VELD_SIM_DELAY_MS"), QStringLiteral("20000"));
+    env.insert(QStringLiteral("VELD_SIM_DELAY_MS"), QStringLiteral("15000"));
     child.setProcessEnvironment(env);
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--flash-until-killed"), folder.path()});
     QVERIFY(child.waitForStarted(10000));
@@ -223,7 +227,12 @@ void TestFaultFlash::toolKilledMidFlash()
     QVERIFY(isRed(window, interrupted));
 
     if (offered) {
-        QTRY_VERIFY_WITH_TIMEOUT(!Dialogs::takeShown().isEmpty(), 10000);
+        QList<Dialogs::Shown> shown;
+        QTRY_VERIFY_WITH_TIMEOUT((shown += Dialogs::takeShown(), !shown.isEmpty()), 10000);
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().kind, QStringLiteral("yesno"));
+        QCOMPARE(shown.first().text, QStringLiteral("上次对 %1 的升级被中断,是否用固件 %2 重新升级?")
+                                         .arg(kVeldDevice, QDir::toNativeSeparators(firmware)));
     } else {
         QTest::qWait(500);
         QVERIFY(Dialogs::takeShown().isEmpty());
