@@ -145,17 +145,22 @@ public:
         return true;
     }
 
-    void rollBack()
+    // False when an old file could not be put back; its copy is then still in the backup folder.
+    bool rollBack()
     {
+        bool restored = true;
         for (int i = m_moves.size() - 1; i >= 0; --i) {
             QFile::remove(m_moves[i].first);
-            if (!m_moves[i].second.isEmpty() && !QFile::rename(m_moves[i].second, m_moves[i].first))
-                qDebug() << "Could not restore" << m_moves[i].first;
+            if (!m_moves[i].second.isEmpty() && !QFile::rename(m_moves[i].second, m_moves[i].first)) {
+                qDebug() << "Could not restore" << m_moves[i].first << "from" << m_moves[i].second;
+                restored = false;
+            }
         }
         for (int i = m_createdFolders.size() - 1; i >= 0; --i)
             QDir().rmdir(m_createdFolders[i]);
         m_moves.clear();
         m_createdFolders.clear();
+        return restored;
     }
 
 private:
@@ -249,11 +254,14 @@ bool unzipFile(const QString &zipPath, const QString &targetDir)
     reader.close();
 
     Installation installation(targetDir, staging.filePath(QStringLiteral("old")));
+    const auto fail = [&] {
+        if (!installation.rollBack())
+            staging.setAutoRemove(false);
+        return false;
+    };
     for (const QString &folder : folders) {
-        if (!installation.makeFolders(folder)) {
-            installation.rollBack();
-            return false;
-        }
+        if (!installation.makeFolders(folder))
+            return fail();
     }
     for (const StagedFile &file : files) {
         const QString target = QDir(targetDir).filePath(file.relative);
@@ -262,10 +270,8 @@ bool unzipFile(const QString &zipPath, const QString &targetDir)
             continue;
         }
         const int slash = file.relative.lastIndexOf(QLatin1Char('/'));
-        if ((slash > 0 && !installation.makeFolders(file.relative.left(slash))) || !installation.replace(file)) {
-            installation.rollBack();
-            return false;
-        }
+        if ((slash > 0 && !installation.makeFolders(file.relative.left(slash))) || !installation.replace(file))
+            return fail();
     }
     return true;
 }
