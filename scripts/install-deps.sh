@@ -6,7 +6,7 @@ pkgs=(
   qtbase5-dev qtbase5-dev-tools qtbase5-private-dev qttools5-dev-tools qttools5-dev
   libhidapi-dev libudev-dev zlib1g-dev locales zip unzip
   g++-mingw-w64-x86-64 wine64 wine
-  xvfb xauth imagemagick fonts-wqy-microhei
+  xvfb xauth imagemagick fonts-wqy-microhei openssl
 )
 missing=()
 for p in "${pkgs[@]}"; do
