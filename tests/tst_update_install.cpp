@@ -98,15 +98,15 @@ void TestUpdateInstall::installsOverProgramFolder()
                         {QStringLiteral("notes.txt"), ""}};
     QVERIFY(ZipFixture::make(m_zip, release, order, {QStringLiteral("kestrelup")}));
 
+    Files expected = ZipFixture::snapshot(m_program);
     QVERIFY(unzipFile(m_zip, m_program));
 
-    Files expected = ZipFixture::snapshot(m_program);
     for (auto it = release.cbegin(); it != release.cend(); ++it)
         expected.insert(it.key(), it.value());
     expected.insert(QStringLiteral("plugins"), "<dir>");
     expected.insert(QStringLiteral("plugins/sub"), "<dir>");
+    // Nothing else changed, and no staging folder is left behind.
     QCOMPARE(ZipFixture::snapshot(m_program), expected);
-    QCOMPARE(ZipFixture::snapshot(m_program).value(QStringLiteral("keep.txt")), QByteArray("kept"));
     QVERIFY(QFileInfo(m_program + QStringLiteral("/kestrelup")).isExecutable());
 }
 
