@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
-#include "release/HttpClass.h"
+#include "app/ToolUpdate.h"
+#include "release/ToolRelease.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -14,12 +15,18 @@ int main(int argc, char **argv)
 
     auto *mainWindow = new MainWindow(nullptr);
 
+    if (offerToolUpdate(*mainWindow)) {
+        // Its lookup workers must end before the process does.
+        delete mainWindow;
+        return 0;
+    }
+
     QApplication::setFont(QFont(QStringLiteral("Microsoft Yahei"), 10));
     QApplication::setWindowIcon(QIcon(QStringLiteral("://LOGO_Norvo.ico")));
     QApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
 
     // Until the frameless frame hosts it, the window carries the tool's title itself.
-    mainWindow->setWindowTitle(QObject::tr("诺沃升级工具") + QLatin1Char('-') + g_httpClass.getConfig().version);
+    mainWindow->setWindowTitle(QObject::tr("诺沃升级工具") + QLatin1Char('-') + g_appConfig.version);
     mainWindow->show();
     return application.exec();
 }

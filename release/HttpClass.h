@@ -20,7 +20,8 @@ public:
     QString postForm(QString url, QMap<QString, QString> fields);
     static QByteArray encodeForm(const QMap<QString, QString> &fields);
 
-    // Milliseconds without bytes moving before a post is abandoned; 0 waits for Qt.
+    // Milliseconds without bytes moving before a post or a download is abandoned;
+    // 0 waits for Qt.
     void setTransferTimeout(int ms);
     int transferTimeout() const;
 

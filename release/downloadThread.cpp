@@ -82,7 +82,12 @@ QString downloadThread::downloadFile(const QUrl &url, const QString &path)
     }
 
     QNetworkAccessManager manager;
-    QNetworkReply *reply = manager.get(QNetworkRequest(url));
+    QNetworkRequest request(url);
+    // A server that stops sending would otherwise hold the download for ever.
+    const int timeout = g_httpClass.transferTimeout();
+    if (timeout > 0)
+        request.setTransferTimeout(timeout);
+    QNetworkReply *reply = manager.get(request);
     QString failure;
     qint64 received = 0;
     QEventLoop loop;

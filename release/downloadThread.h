@@ -8,7 +8,8 @@
 // m_strFilePath is empty) or the download of m_url into m_strFilePath. Everything it
 // has to say goes through threadMessage: the server's answer in lookup mode; in
 // download mode percentages, then either "download finish" or a failure message
-// (see isFailure), after which no package is left at the path.
+// (see isFailure), after which no package is left at the path. Downloads and lookups
+// give up once no bytes moved for g_httpClass.transferTimeout().
 //
 // Destroying the object interrupts the job and waits for the thread, so an owner
 // that deletes it (or a parent window that closes) never leaves the thread running.

@@ -385,6 +385,7 @@ void TestReleaseClient::downloadFailuresLeaveNoPackage_data()
     QTest::newRow("404") << "404" << target << true;
     QTest::newRow("dropped halfway") << "drop" << target << true;
     QTest::newRow("empty body") << "empty" << target << true;
+    QTest::newRow("silent, cut by the transfer time-out") << "silent" << target << true;
     QTest::newRow("server unreachable") << "" << target << false;
     QTest::newRow("folder missing") << "" << QStringLiteral("download/none/p.bin") << true;
 }
