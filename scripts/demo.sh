@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds kestrelup and starts it in a demo program folder where a simulated DAC is
 # plugged in, the vendor library and VELD are stand-ins, and a firmware file waits in
-# download/. Without a display it runs under Xvfb and saves a screenshot.
+# download/. The release server stand-in offers a newer firmware for the DAC, so that
+# "网络升级" downloads and flashes it. Without a display it runs under Xvfb and saves a
+# screenshot.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build"
@@ -19,13 +21,46 @@ cp "$build/standins/VELD/VELD" "$demo/VELD/"
 cp "$root/sim/demo/devices.json" "$demo/sim-devices.json"
 head -c 40960 /dev/urandom > "$demo/download/DAC_v1.06.bin"
 
+# The release server stand-in: firmware 1.07 for the DAC, nothing newer for the tool.
+server="$build/demo-server"
+rm -rf "$server"
+mkdir -p "$server/packages"
+head -c 65536 /dev/urandom > "$server/packages/DAC_v1.07.bin"
+md5=$(md5sum "$server/packages/DAC_v1.07.bin" | cut -d' ' -f1)
+cat > "$server/catalogue.json" <<JSON
+{
+  "NorvoUpgradeTool": {},
+  "DAC": {
+    "fileName": "DAC_v1.07.bin",
+    "downUrl": "{base}/packages/DAC_v1.07.bin",
+    "versionNumber": "1.07",
+    "productName": "DAC",
+    "packageSize": "65536",
+    "md5Code": "$md5",
+    "describes": "Lower noise floor\\\\nFaster start-up"
+  }
+}
+JSON
+"$build/standins/releaseserver" --catalogue "$server/catalogue.json" --packages "$server/packages" \
+  --log "$server/requests.log" --fault trickle --fault-path /packages/ --trickle-bytes 2048 --trickle-ms 50 \
+  > "$server/address" &
+server_pid=$!
+trap 'kill $server_pid 2>/dev/null' EXIT
+for _ in $(seq 100); do
+  grep -q '^listening ' "$server/address" 2>/dev/null && break
+  sleep 0.1
+done
+export KESTRELUP_RELEASE_SERVER=$(sed -n 's/^listening //p' "$server/address")
+echo "Release server stand-in at $KESTRELUP_RELEASE_SERVER (requests in $server/requests.log)"
+
 export KESTREL_HIDSIM_DEVICES="$demo/sim-devices.json"
 export KESTREL_HIDSIM_LOG="$demo/hid-reports.log"
 export BTAPI_SIM_VID=32bb BTAPI_SIM_PID=4 BTAPI_SIM_PAGE_DELAY_MS=300
 export LD_PRELOAD="$build/standins/libhidsim.so"
 
 if [ -n "${DISPLAY:-}" ]; then
-  exec "$demo/kestrelup"
+  "$demo/kestrelup"
+  exit 0
 fi
 
 shot="$build/demo-screenshot.png"

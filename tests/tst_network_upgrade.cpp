@@ -362,7 +362,7 @@ void TestNetworkUpgrade::selectionChangedDuringDownload()
 
 void TestNetworkUpgrade::toolUpdateHandOver_data()
 {
-    QTest::addColumn<bool>("reachable");
+    QTest::addColumn<QString>("server");  // "up", "down" or "silent"
     QTest::addColumn<bool>("offered");
     QTest::addColumn<bool>("withUpdater");
     QTest::addColumn<int>("answer");
@@ -370,19 +370,20 @@ void TestNetworkUpgrade::toolUpdateHandOver_data()
     QTest::addColumn<bool>("handedOver");
 
     const QStringList question{"yesno"};
-    QTest::newRow("no shows the window") << true << true << true << int(QMessageBox::No) << question << false;
-    QTest::newRow("nothing offered") << true << false << true << int(QMessageBox::Yes) << QStringList() << false;
-    QTest::newRow("server unreachable") << false << true << true << int(QMessageBox::Yes) << QStringList() << false;
+    QTest::newRow("no shows the window") << "up" << true << true << int(QMessageBox::No) << question << false;
+    QTest::newRow("nothing offered") << "up" << false << true << int(QMessageBox::Yes) << QStringList() << false;
+    QTest::newRow("server unreachable") << "down" << true << true << int(QMessageBox::Yes) << QStringList() << false;
+    QTest::newRow("server silent") << "silent" << true << true << int(QMessageBox::Yes) << QStringList() << false;
     QTest::newRow("updater missing is told")
-        << true << true << false << int(QMessageBox::Yes) << QStringList{"yesno", "information"} << false;
+        << "up" << true << false << int(QMessageBox::Yes) << QStringList{"yesno", "information"} << false;
     // Last: the hand-over quits the application, after which this thread's event
     // loops return at once.
-    QTest::newRow("yes starts the updater") << true << true << true << int(QMessageBox::Yes) << question << true;
+    QTest::newRow("yes starts the updater") << "up" << true << true << int(QMessageBox::Yes) << question << true;
 }
 
 void TestNetworkUpgrade::toolUpdateHandOver()
 {
-    QFETCH(bool, reachable);
+    QFETCH(QString, server);
     QFETCH(bool, offered);
     QFETCH(bool, withUpdater);
     QFETCH(int, answer);
@@ -396,11 +397,13 @@ void TestNetworkUpgrade::toolUpdateHandOver()
         const QString updater = folder.writeFile(QStringLiteral("update"), "#!/bin/sh\ntouch \"$(dirname \"$0\")/updater-started\"\n");
         QFile::setPermissions(updater, QFile::permissions(updater) | QFileDevice::ExeOwner);
     }
-    TestReleaseServer server;
-    server.setCatalogue({{QStringLiteral("Tool"), offered ? QJsonValue(QJsonObject{{"versionNumber", "1.3"}})
-                                                          : QJsonValue(QJsonObject())}});
-    if (reachable)
-        QVERIFY(server.start());
+    TestReleaseServer releaseServer;
+    releaseServer.setCatalogue({{QStringLiteral("Tool"), offered ? QJsonValue(QJsonObject{{"versionNumber", "1.3"}})
+                                                                 : QJsonValue(QJsonObject())}});
+    if (server != QLatin1String("down"))
+        QVERIFY(releaseServer.start());
+    if (server == QLatin1String("silent"))
+        releaseServer.setFault(server);
 
     MainWindow window;
     Dialogs::takeShown();
