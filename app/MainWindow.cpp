@@ -44,6 +44,7 @@ MainWindow::MainWindow(QWidget *parent)
     writeUpgradeNotice();
     m_isUpgrading = false;
     m_initDone = false;
+    reportInterruptedFlash();
 
     if (m_upgrade.m_duplicateFound)
         showDuplicateWarning();
@@ -57,6 +58,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(&m_flash, &FlashRun::failed, this, &MainWindow::failFlash);
     connect(&m_flash, &FlashRun::errorReport, this, &MainWindow::onFlashErrorReport);
     connect(&m_flash, &FlashRun::endedWithoutOutcome, this, &MainWindow::onFlashEndedWithoutOutcome);
+    connect(&m_flash, &FlashRun::endedWhileDeviceFinishes, this, &MainWindow::onFlashEndedWhileDeviceFinishes);
     connect(this, &MainWindow::downloadFinish, this, &MainWindow::on_downloadFinish);
 
     m_initDone = true;
@@ -205,8 +207,50 @@ void MainWindow::on_comboBox_deviceList_currentTextChanged(QString arg1)
     if (name.contains(QLatin1String("Tarnik")) || name.contains(QLatin1String("Dravel")))
         setPeqLinkVisible(true);
     ui->lineEdit_filepath->clear();
+    if (m_hasInterrupted && !m_offerQueued && m_interrupted.isFor(m_upgrade.getSupportedDevice(arg1))) {
+        if (m_interrupted.packageMatches()) {
+            // Asked once the window is up, not from inside the list's own signal.
+            m_offerQueued = true;
+            QTimer::singleShot(0, this, [this, arg1] { offerInterruptedFlash(arg1); });
+        } else {
+            qDebug() << "Interrupted upgrade not offered, package gone or changed:" << m_interrupted.packagePath;
+        }
+    }
     if (!name.isEmpty())
         startReleaseLookup(arg1, name, version);
+}
+
+void MainWindow::reportInterruptedFlash()
+{
+    if (!FlashRecord::read(FlashRecord::defaultPath(), m_interrupted))
+        return;
+    m_hasInterrupted = true;
+    qDebug() << "Interrupted upgrade found:" << m_interrupted.deviceName << m_interrupted.packagePath;
+    writeRedEntry(tr("上次对 %1 的升级(%2)被中断,设备的固件可能不完整!")
+                      .arg(m_interrupted.deviceName,
+                           m_interrupted.time.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))));
+}
+
+void MainWindow::offerInterruptedFlash(const QString &entry)
+{
+    m_offerQueued = false;
+    // The device may have gone, or an upgrade begun, since the offer was queued.
+    if (!m_hasInterrupted || m_isUpgrading || ui->comboBox_deviceList->currentText() != entry)
+        return;
+    const SupportedDevice row = m_upgrade.getSupportedDevice(entry);
+    if (!m_interrupted.isFor(row) || !m_interrupted.packageMatches())
+        return;
+    const QString packagePath = m_interrupted.packagePath;
+    if (!askYesNo(tr("上次对 %1 的升级被中断,是否用固件 %2 重新升级?")
+                      .arg(m_interrupted.deviceName, QDir::toNativeSeparators(packagePath)))) {
+        endFlashRecord();
+        return;
+    }
+    ui->lineEdit_filepath->setText(packagePath);
+    setControlsEnabled(false);
+    insertStringToFirstLine(tr("升级开始,请勿关闭软件或断开设备连接!如果发生错误,请重新插拔设备再升级."));
+    qDebug() << "Interrupted upgrade again: " << packagePath;
+    startFlash(entry, row, packagePath, false);
 }
 
 void MainWindow::startReleaseLookup(const QString &entry, const QString &name, const QString &version)
@@ -408,7 +452,7 @@ void MainWindow::on_downloadFinish(QString strFilePath)
     qDebug() << "dowload file: " << strFilePath;
     const QString current = ui->comboBox_deviceList->currentText();
     const SupportedDevice row = m_upgrade.getSupportedDevice(current);
-    startFlash(FlashCommandLine::flash(ProgramFolder::path(), row, strFilePath), true);
+    startFlash(current, row, strFilePath, true);
 }
 
 void MainWindow::on_pushButton_localUpdate_clicked()
@@ -452,16 +496,38 @@ void MainWindow::on_pushButton_localUpdate_clicked()
     setControlsEnabled(false);
     insertStringToFirstLine(tr("升级开始,请勿关闭软件或断开设备连接!如果发生错误,请重新插拔设备再升级."));
     qDebug() << "Selected file: " << filePath;
-    startFlash(FlashCommandLine::flash(ProgramFolder::path(), row, filePath), false);
+    startFlash(current, row, filePath, false);
 }
 
-void MainWindow::startFlash(const QString &commandLine, bool alwaysKill)
+void MainWindow::startFlash(const QString &entry, const SupportedDevice &row, const QString &filePath,
+                            bool alwaysKill)
 {
+    const QString commandLine = FlashCommandLine::flash(ProgramFolder::path(), row, filePath);
     if (!alwaysKill)
         qDebug() << "cmd=" << commandLine;
+    // Nothing to write but the erase: a device flashed with it would not start again.
+    const QFileInfo package(filePath);
+    if (package.isFile() && package.size() == 0) {
+        qDebug() << "Refused an empty package: " << filePath;
+        setControlsEnabled(true);
+        const QString text = tr("固件文件是空的,无法升级!");
+        writeRedEntry(text);
+        Dialogs::critical(nullptr, tr("提示"), text);
+        return;
+    }
+
+    FlashRecord record = FlashRecord::forFlash(row, filePath);
+    const QString name = entry.section(QLatin1Char('('), 0, 0);
+    if (!name.isEmpty())
+        record.deviceName = name;
+    // Without the record the flash still runs; only a cut-off would go unnoticed.
+    if (!record.write(FlashRecord::defaultPath()))
+        qDebug() << "Flash record not written: " << FlashRecord::defaultPath();
+    m_hasInterrupted = false;
     if (m_flash.start(commandLine, alwaysKill))
         return;
 
+    endFlashRecord();
     setControlsEnabled(true);
     writeRedEntry(tr("升级发生了错误,可能是设备没正确连接或者工具路径问题.\r")
                   + tr("1.设备没正确连接问题请重新插拔设备再重试\r")
@@ -488,9 +554,27 @@ void MainWindow::onFlashEndedWithoutOutcome()
         failFlash();
 }
 
+void MainWindow::onFlashEndedWhileDeviceFinishes()
+{
+    // Told even when the device has already left the list: it is restarting.
+    endFlashRecord();
+    setControlsEnabled(true);
+    const QString text = tr("设备正在自行完成升级,请勿拔出设备,直到设备重启!");
+    insertStringToFirstLine(text);
+    Dialogs::information(nullptr, tr("提示"), text);
+}
+
+void MainWindow::endFlashRecord()
+{
+    if (!FlashRecord::remove(FlashRecord::defaultPath()))
+        qDebug() << "Flash record not removed: " << FlashRecord::defaultPath();
+    m_hasInterrupted = false;
+}
+
 void MainWindow::failFlash()
 {
     m_flash.stop();
+    endFlashRecord();
     setControlsEnabled(true);
     const QString text = tr("升级出错,请重新插拔设备,重启软件再升级!");
     Dialogs::information(nullptr, tr("提示"), text);
@@ -499,6 +583,7 @@ void MainWindow::failFlash()
 
 void MainWindow::finishSuccessfulFlash()
 {
+    endFlashRecord();
     setControlsEnabled(true);
     insertStringToFirstLine(tr("升级完毕!"));
     ui->comboBox_deviceList->clear();
@@ -511,19 +596,23 @@ void MainWindow::finishSuccessfulFlash()
 
 void MainWindow::onFlashErrorReport(FlashOutput::ErrorKind kind, const QString &chunk)
 {
+    // A device unplugged mid-flash leaves the list first; the report that follows still
+    // ends that upgrade and must say why.
+    const bool wasUpgrading = m_isUpgrading;
     if (ui->comboBox_deviceList->currentText() == noDeviceText())
         setControlsEnabled(true);
 
     switch (kind) {
     case FlashOutput::ErrorKind::CommandFailed:
-        abortFlash(tr("升级出错,请重新插拔设备,重启软件再升级!"));
+        abortFlash(tr("升级出错,请重新插拔设备,重启软件再升级!"), wasUpgrading);
         break;
     case FlashOutput::ErrorKind::UnableToRead:
         m_flash.stop();
-        abortFlash(chunk);
+        abortFlash(chunk, wasUpgrading);
         break;
     case FlashOutput::ErrorKind::ChipSuccess:
         m_flash.stop();
+        endFlashRecord();
         setControlsEnabled(true);
         insertStringToFirstLine(tr("升级完毕!"));
         Dialogs::information(nullptr, tr("提示"), tr("升级完毕!"));
@@ -537,11 +626,12 @@ void MainWindow::onFlashErrorReport(FlashOutput::ErrorKind kind, const QString &
     }
 }
 
-void MainWindow::abortFlash(const QString &message)
+void MainWindow::abortFlash(const QString &message, bool wasUpgrading)
 {
-    if (!m_isUpgrading)
+    if (!wasUpgrading)
         return;
     m_flash.stop();
+    endFlashRecord();
     setControlsEnabled(true);
     Dialogs::information(nullptr, tr("提示"), message);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "flash/FlashOutput.h"
+#include "flash/FlashRecord.h"
 #include "flash/FlashRun.h"
 #include "hid/DeviceNotifier.h"
 #include "hid/UpgradeClass.h"
@@ -64,7 +65,10 @@ private:
     void writeUpgradeNotice();
     void setPeqLinkVisible(bool visible);
     QString noDeviceText() const;
-    void startFlash(const QString &commandLine, bool alwaysKill);
+    void startFlash(const QString &entry, const SupportedDevice &row, const QString &filePath, bool alwaysKill);
+    void endFlashRecord();
+    void reportInterruptedFlash();
+    void offerInterruptedFlash(const QString &entry);
     void writeRedEntry(const QString &text);
     void startReleaseLookup(const QString &entry, const QString &name, const QString &version);
     void onReleaseAnswer(quint64 ticket, const QString &message, const QString &firmwareVer);
@@ -72,9 +76,10 @@ private:
     void onFlashProgress(quint64 percent);
     void onFlashErrorReport(FlashOutput::ErrorKind kind, const QString &chunk);
     void onFlashEndedWithoutOutcome();
+    void onFlashEndedWhileDeviceFinishes();
     void finishSuccessfulFlash();
     void failFlash();
-    void abortFlash(const QString &message);
+    void abortFlash(const QString &message, bool wasUpgrading);
 
     Ui::MainWindow *ui;
     UpgradeClass m_upgrade;
@@ -86,5 +91,9 @@ private:
     bool m_refreshPending = false;
     DeviceNotifier m_deviceNotifier;
     FlashRun m_flash;
+    // The record of a flash cut off before this start, until it is flashed again or declined.
+    FlashRecord m_interrupted;
+    bool m_hasInterrupted = false;
+    bool m_offerQueued = false;
     NetworkUpgrade m_network;
 };

@@ -10,5 +10,13 @@ if(KESTREL_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(KESTREL_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "KESTREL_FUZZ needs clang (CXX=clang++)")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 # Headers are reached from the source root, as "hid/UsbHidClass.h".
 target_include_directories(kestrel_options INTERFACE ${PROJECT_SOURCE_DIR})

@@ -82,13 +82,17 @@ void FlashRun::onFinished(int exitCode, QProcess::ExitStatus status)
     apply(m_output.finish());
     if (m_ended)
         return;
-    // A program that gave up or died without a word (tovrek refusing a path that does
-    // not fit the vendor library) would otherwise leave its owner waiting for good. A
-    // device that finishes the update alone is left to do so.
-    if (!m_finishesAlone && (status == QProcess::CrashExit || exitCode != 0)) {
-        qDebug() << "Flashing program ended with" << exitCode << "before telling an outcome";
-        emit endedWithoutOutcome(exitCode);
+    m_ended = true;
+    // Whatever the exit code, no more word will come: left waiting, the window would
+    // stay busy for good and its close guard would keep it open.
+    if (m_finishesAlone) {
+        qDebug() << "Flashing program ended with" << exitCode << "while the device finishes alone";
+        emit endedWhileDeviceFinishes();
+        return;
     }
+    qDebug() << "Flashing program ended with" << exitCode << (status == QProcess::CrashExit ? "(crashed)" : "")
+             << "before telling an outcome";
+    emit endedWithoutOutcome(exitCode);
 }
 
 void FlashRun::apply(const QVector<FlashOutput::Event> &events)

@@ -32,8 +32,10 @@ signals:
     void failed();
     // A report on standard error, as one chunk.
     void errorReport(FlashOutput::ErrorKind kind, QString chunk);
-    // The program gave up or died before telling an outcome.
+    // The program ended (gave up, died, or exited 0 in silence) before telling an outcome.
     void endedWithoutOutcome(int exitCode);
+    // The program ended after saying that the device finishes the update alone.
+    void endedWhileDeviceFinishes();
 
 private:
     void onOutput();

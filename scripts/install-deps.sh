@@ -7,6 +7,7 @@ pkgs=(
   libhidapi-dev libudev-dev zlib1g-dev locales zip unzip
   umockdev libumockdev-dev gir1.2-umockdev-1.0
   g++-mingw-w64-x86-64 wine64 wine
+  clang libclang-rt-14-dev
   xvfb xauth imagemagick fonts-wqy-microhei fonts-font-awesome openssl
 )
 missing=()

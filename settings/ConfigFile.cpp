@@ -23,19 +23,31 @@ bool ConfigFile::read(const QString &path, AppConfig &config)
     const QByteArray contents = file.readAll();
     file.close();
 
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(contents, &error);
-    if (error.error != QJsonParseError::NoError) {
+    if (!parse(contents, config)) {
         qDebug() << "Failed to parse JSON data.";
         return false;
     }
+    // A file of megabytes would be copied into the log at every start.
+    if (contents.size() <= 4096)
+        qDebug() << contents << "\n m_config.productName=" << config.productName;
+    else
+        qDebug() << "config.json of" << contents.size() << "bytes\n m_config.productName=" << config.productName;
+    return true;
+}
+
+bool ConfigFile::parse(const QByteArray &contents, AppConfig &config)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(contents, &error);
+    // An array or a bare value would otherwise blank every setting.
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return false;
     const QJsonObject object = document.object();
     config.productName = object.value(QStringLiteral("productName")).toString();
     config.version = object.value(QStringLiteral("version")).toString();
     config.lang = object.value(QStringLiteral("lang")).toString();
     config.lastDir = object.value(QStringLiteral("lastDir")).toString();
     config.theme = object.value(QStringLiteral("theme")).toString();
-    qDebug() << contents << "\n m_config.productName=" << config.productName;
     return true;
 }
 

@@ -81,9 +81,15 @@ int readSavedStyle()
     QFile file(savedStylePath());
     if (!file.open(QIODevice::ReadOnly))
         return Silvery;
-    QTextStream in(&file);
+    return parseSavedStyle(file.readAll());
+}
+
+int parseSavedStyle(const QByteArray &contents)
+{
+    QTextStream in(contents);
     const QString text = in.readAll();
-    qDebug().noquote().nospace() << "Data read from file: " << text;
+    // A number is a few characters; more is not worth a log of megabytes.
+    qDebug().noquote().nospace() << "Data read from file: " << text.left(64);
     return text.toInt(nullptr, 10);
 }
 

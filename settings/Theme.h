@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 // The colour themes shared by kestrelup and update: a theme is a compiled-in style
@@ -30,6 +31,8 @@ bool applySilvery();
 QString savedStylePath();
 // 0 when the file is missing or does not hold a number.
 int readSavedStyle();
+// The number held by the contents of style.dat; 0 when they hold none.
+int parseSavedStyle(const QByteArray &contents);
 // Replaces the file whole, so that a crash never leaves it empty.
 bool saveStyle(int style);
 

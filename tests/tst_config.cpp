@@ -35,6 +35,9 @@ void TestConfig::read_data()
     QTest::newRow("not JSON keeps the record") << QByteArray("{\"lang\": ") << false << before;
     QTest::newRow("empty file keeps the record") << QByteArray(" ") << false << before;
     QTest::newRow("missing file keeps the record") << QByteArray() << false << before;
+    QTest::newRow("array keeps the record") << QByteArray("[{\"lang\": \"English\"}]") << false << before;
+    QTest::newRow("bare text keeps the record") << QByteArray("\"English\"") << false << before;
+    QTest::newRow("binary keeps the record") << QByteArray("\xff\x00\xfe{\x01", 5) << false << before;
 }
 
 void TestConfig::read()

@@ -162,8 +162,10 @@ void TestLocalUpgrade::veldOutcomes_data()
     QTest::addColumn<QString>("entry");
 
     QTest::newRow("success") << QByteArray("success") << true << kDone << kDone;
+    // Once the program has ended the window is idle again and says the device goes on alone.
     QTest::newRow("loader finishes on its own")
-        << QByteArray("loader") << false << "" << QStringLiteral("固件更新中,请等待设备自动升级.....");
+        << QByteArray("loader") << true << QStringLiteral("设备正在自行完成升级,请勿拔出设备,直到设备重启!")
+        << QStringLiteral("固件更新中,请等待设备自动升级.....");
     QTest::newRow("fail") << QByteArray("fail") << true << kError << kError;
     QTest::newRow("command fail") << QByteArray("command-fail") << true << kError << "";
     QTest::newRow("device not readable") << QByteArray("unable-to-read") << true

@@ -139,6 +139,10 @@ void TestUpdateInstall::failureLeavesInstallationAsItWas_data()
                                                   << QByteArray() << QByteArray() << -1;
     QTest::newRow("file below an installed file") << with(QStringLiteral("keep.txt/inner")) << QStringList{tool, QStringLiteral("keep.txt/inner")}
                                                   << QByteArray() << QByteArray() << -1;
+    // Longer than any file system takes as one name: written nowhere, the update fails whole.
+    const QString longPath = QString(100, 'a') + '/' + QString(100, 'b') + '/' + QString(98, 'c');
+    QTest::newRow("name of 300 characters") << with(longPath) << QStringList{tool, longPath} << longPath.toLatin1()
+                                            << QByteArray(300, 'n') << -1;
     QTest::newRow("damaged entry") << good << QStringList{tool} << QByteArray("new tool") << QByteArray("new toot") << -1;
     QTest::newRow("truncated archive") << good << QStringList{tool} << QByteArray() << QByteArray() << 60;
 }

@@ -17,22 +17,6 @@
 
 namespace {
 
-// The entry's path relative to the target folder, cleaned; false when it would land
-// outside it. An empty result names the target folder itself.
-bool relativeTarget(const QString &entryPath, QString &relative)
-{
-    QString path = entryPath;
-    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:"));
-    if (path.startsWith(QLatin1Char('/')) || drive.match(path).hasMatch())
-        return false;
-    const QString cleaned = QDir::cleanPath(path);
-    if (cleaned == QLatin1String("..") || cleaned.startsWith(QLatin1String("../")))
-        return false;
-    relative = (cleaned == QLatin1String(".")) ? QString() : cleaned;
-    return true;
-}
-
 quint32 crc32Of(const QByteArray &data)
 {
     return quint32(crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef *>(data.constData()),
@@ -186,6 +170,20 @@ bool writeStaged(const QString &path, const QByteArray &data, QFile::Permissions
 
 } // namespace
 
+bool archiveEntryTarget(const QString &entryPath, QString &relative)
+{
+    QString path = entryPath;
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:"));
+    if (path.startsWith(QLatin1Char('/')) || drive.match(path).hasMatch())
+        return false;
+    const QString cleaned = QDir::cleanPath(path);
+    if (cleaned == QLatin1String("..") || cleaned.startsWith(QLatin1String("../")))
+        return false;
+    relative = (cleaned == QLatin1String(".")) ? QString() : cleaned;
+    return true;
+}
+
 bool unzipFile(const QString &zipPath, const QString &targetDir)
 {
     if (zipPath.isEmpty()) {
@@ -222,7 +220,7 @@ bool unzipFile(const QString &zipPath, const QString &targetDir)
         const QZipReader::FileInfo &entry = entries.at(i);
         const QString &storedName = storedNames.at(i);
         QString relative;
-        if (!relativeTarget(storedName, relative)) {
+        if (!archiveEntryTarget(storedName, relative)) {
             qDebug() << "Archive entry lies outside the program folder, refused:" << storedName;
             return false;
         }

@@ -8,3 +8,8 @@
 // leaves the installation as it was. Refused: entries that would land outside the
 // target folder, entries that cannot be read or written.
 bool unzipFile(const QString &zipPath, const QString &targetDir);
+
+// The path an archive entry, as stored, takes relative to the target folder, cleaned;
+// false when it would land outside it (absolute, a drive letter, "../"). An empty
+// result names the target folder itself.
+bool archiveEntryTarget(const QString &entryPath, QString &relative);

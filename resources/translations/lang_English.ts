@@ -172,6 +172,22 @@ Continuing the upgrade may cause errors and the device may fail to boot. Do you 
         <source>下载期间选择的设备已改变,未升级.</source>
         <translation>The selected device changed during the download; nothing was flashed.</translation>
     </message>
+    <message>
+        <source>上次对 %1 的升级(%2)被中断,设备的固件可能不完整!</source>
+        <translation>The last upgrade of %1 (%2) was interrupted; the device&apos;s firmware may be incomplete!</translation>
+    </message>
+    <message>
+        <source>上次对 %1 的升级被中断,是否用固件 %2 重新升级?</source>
+        <translation>The last upgrade of %1 was interrupted. Upgrade it again with the firmware %2?</translation>
+    </message>
+    <message>
+        <source>固件文件是空的,无法升级!</source>
+        <translation>The firmware file is empty and cannot be used for the upgrade!</translation>
+    </message>
+    <message>
+        <source>设备正在自行完成升级,请勿拔出设备,直到设备重启!</source>
+        <translation>The device is finishing the upgrade by itself. Do not unplug it until it restarts!</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>

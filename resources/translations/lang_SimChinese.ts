@@ -172,6 +172,22 @@
         <source>下载期间选择的设备已改变,未升级.</source>
         <translation>下载期间选择的设备已改变,未升级.</translation>
     </message>
+    <message>
+        <source>上次对 %1 的升级(%2)被中断,设备的固件可能不完整!</source>
+        <translation>上次对 %1 的升级(%2)被中断,设备的固件可能不完整!</translation>
+    </message>
+    <message>
+        <source>上次对 %1 的升级被中断,是否用固件 %2 重新升级?</source>
+        <translation>上次对 %1 的升级被中断,是否用固件 %2 重新升级?</translation>
+    </message>
+    <message>
+        <source>固件文件是空的,无法升级!</source>
+        <translation>固件文件是空的,无法升级!</translation>
+    </message>
+    <message>
+        <source>设备正在自行完成升级,请勿拔出设备,直到设备重启!</source>
+        <translation>设备正在自行完成升级,请勿拔出设备,直到设备重启!</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>

@@ -82,6 +82,8 @@ void ReleaseServer::onReadyRead(QTcpSocket *socket)
     handle(socket, request);
 }
 
+static QByteArray header(int status, qint64 length, const QByteArray &type);
+
 void ReleaseServer::handle(QTcpSocket *socket, const Request &request)
 {
     logRequest(request);
@@ -110,7 +112,14 @@ void ReleaseServer::handle(QTcpSocket *socket, const Request &request)
 
     const QString path = QUrl::fromPercentEncoding(request.path).section(QLatin1Char('?'), 0, 0);
     if (request.method == "POST" && path == QLatin1String("/app/ota/getOtaInfo")) {
-        send(socket, 200, lookupAnswer(request.body), "application/json");
+        const QByteArray answer = lookupAnswer(request.body);
+        if (fault == QLatin1String("drop")) {
+            // Announces the whole answer, then hangs up halfway through it.
+            socket->write(header(200, answer.size(), "application/json") + answer.left(answer.size() / 2));
+            socket->disconnectFromHost();
+            return;
+        }
+        send(socket, 200, answer, "application/json");
         return;
     }
     const QString prefix = QStringLiteral("/packages/");

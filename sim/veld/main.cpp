@@ -7,13 +7,16 @@
 // VELD_SIM_VERSION       version text reported (default "1,05")
 // VELD_SIM_VERSION_FAIL  if set, the version query prints nothing and exits 1
 // VELD_SIM_OUTCOME       success | loader | fail | command-fail |
-//                        unable-to-read | received | no-device
+//                        unable-to-read | received | no-device |
+//                        updating (no device to read, then the end) |
+//                        silent (prints nothing, exits 0) | killed (SIGKILL mid-flash)
 // VELD_SIM_DELAY_MS      pause after each progress line (default 0)
 // VELD_SIM_ARGS_LOG      if set, each command line is appended to this file
 // VELD_SIM_VERSION_FILE, VELD_SIM_OUTCOME_FILE, VELD_SIM_DELAY_MS_FILE
 //                        a file whose first line overrides that variable
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -78,6 +81,15 @@ void logArguments(int argc, char **argv)
     std::fclose(log);
 }
 
+// Ends the way a killed program does: no output flushed after, no exit code of its own.
+[[noreturn]] void die()
+{
+#ifdef SIGKILL
+    std::raise(SIGKILL);
+#endif
+    std::abort();
+}
+
 // Size of a readable regular file, or -1.
 long fileSize(const char *path)
 {
@@ -111,12 +123,16 @@ int flash(const char *binPath)
         return 1;
     }
     const std::string outcome = env("VELD_SIM_OUTCOME", "success");
+    if (outcome == "silent")
+        return 0;
     const long delayMs = std::atol(env("VELD_SIM_DELAY_MS", "0").c_str());
     const long pages = size == 0 ? 1 : (size + kPageSize - 1) / kPageSize;
     for (long i = 1; i <= pages; ++i) {
         const std::string line = "write page: " + std::to_string(i) + " / " + std::to_string(pages) + "\r\n";
         out(line.c_str());
         sleepMs(delayMs);
+        if (outcome == "killed" && i * 2 >= pages)
+            die();
     }
 
     if (outcome == "success") {
@@ -137,6 +153,10 @@ int flash(const char *binPath)
         err("no device to read\n");
         sleepMs(100);
         out("FOTA done\r\n");
+    } else if (outcome == "updating") {
+        err("no device to read\n");
+    } else if (outcome == "killed") {
+        die();
     } else {
         const std::string text = "VELD sim: unknown VELD_SIM_OUTCOME '" + outcome + "'\n";
         err(text.c_str());
