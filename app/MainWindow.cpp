@@ -325,7 +325,7 @@ void MainWindow::on_pushButton_localUpdate_clicked()
     }
     QString startDir = g_httpClass.getLastDir();
     if (startDir.isEmpty())
-        startDir = ProgramFolder::path() + QStringLiteral("/download");
+        startDir = ProgramFolder::dataPath() + QStringLiteral("/download");
     const QString filePath = Dialogs::getOpenFileName(nullptr, QStringLiteral("Open File"), startDir,
                                                       QStringLiteral("bin file (*.bin)"));
     if (filePath.isEmpty()) {

@@ -7,6 +7,7 @@ pkgs=(
   libhidapi-dev libudev-dev locales
   g++-mingw-w64-x86-64 wine64 wine
   xvfb xauth imagemagick fonts-wqy-microhei fonts-font-awesome
+  desktop-file-utils appstream dpkg-dev file curl unzip
 )
 missing=()
 for p in "${pkgs[@]}"; do
