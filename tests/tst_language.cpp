@@ -3,10 +3,13 @@
 #include "TestProgramFolder.h"
 
 #include "app/Dialogs.h"
+#include "app/MainFrame.h"
 #include "app/MainWindow.h"
+#include "frame/QUIWidget.h"
 #include "settings/Language.h"
 #include "settings/ProgramFolder.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QJsonDocument>
@@ -14,6 +17,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTextEdit>
+#include <QToolButton>
 #include <QtTest>
 
 #include <cstdio>
@@ -67,6 +71,7 @@ private slots:
     void firstChoice();
     void switchRetranslatesEmptiesTheLogAndSaves_data();
     void switchRetranslatesEmptiesTheLogAndSaves();
+    void switchRetitlesTheFrame();
 };
 
 void TestLanguage::init()
@@ -177,6 +182,25 @@ void TestLanguage::switchRetranslatesEmptiesTheLogAndSaves()
     // The language box names each language in its own words, whatever is loaded.
     QCOMPARE(languages->itemText(0), QStringLiteral("English"));
     QCOMPARE(languages->itemText(1), QStringLiteral("简体中文"));
+}
+
+void TestLanguage::switchRetitlesTheFrame()
+{
+    TestProgramFolder folder;
+    folder.writeConfig(configWithLang(QStringLiteral("English")));
+    auto *window = new MainWindow;
+    QScopedPointer<QUIWidget> frame(createMainFrame(window, QStringLiteral("1.2")));
+    QCOMPARE(frame->getTitle(), QStringLiteral("Norvo USB DFU Tool-1.2"));
+
+    window->findChild<QComboBox *>(QStringLiteral("comboBox_lang"))->setCurrentIndex(2);
+
+    QCOMPARE(frame->getTitle(), QStringLiteral("諾沃升級工具-1.2"));
+    QStringList themes;
+    for (QAction *action : frame->findChild<QToolButton *>(QStringLiteral("btnMenu"))->actions())
+        themes << action->text();
+    QVERIFY2(themes.contains(QStringLiteral("藍色")), qPrintable(themes.join(QLatin1Char(','))));
+    frame.reset();
+    g_mainFrame = nullptr;
 }
 
 int main(int argc, char **argv)
