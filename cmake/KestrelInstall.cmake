@@ -46,7 +46,11 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR Norvo)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Firmware upgrade tool for Norvo USB audio devices")
 set(CPACK_PACKAGE_CONTACT "Norvo <support@norvo.example>")
-set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+# The package always installs into /opt/kestrelup, whatever prefix a build dir was
+# first configured with.
+set(KESTREL_PACKAGE_PREFIX /opt/kestrelup CACHE PATH "Program folder of the .deb")
+set(CPACK_PACKAGING_INSTALL_PREFIX ${KESTREL_PACKAGE_PREFIX})
+set(CPACK_INSTALL_PREFIX ${KESTREL_PACKAGE_PREFIX})
 # Part of the package lies outside the prefix (desktop entry, udev rule).
 set(CPACK_SET_DESTDIR ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
