@@ -418,11 +418,18 @@ void MainWindow::onFlashFinished(int exitCode, QProcess::ExitStatus status)
 
 void MainWindow::applyFlashEvents(const QVector<FlashOutput::Event> &events)
 {
+    // The bar repaints at once on every new value; a fast flashing program's read can
+    // hold hundreds of lines, so the bar takes them all and paints once afterwards.
+    const bool batch = events.size() > 1;
+    if (batch)
+        ui->progressBar->setUpdatesEnabled(false);
     for (const FlashOutput::Event &event : events) {
         if (m_flashEnded)
-            return;
+            break;
         applyFlashEvent(event);
     }
+    if (batch)
+        ui->progressBar->setUpdatesEnabled(true);
 }
 
 void MainWindow::applyFlashEvent(const FlashOutput::Event &event)
