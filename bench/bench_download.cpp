@@ -51,7 +51,8 @@ Worker downloadWithWorker(const QUrl &url, const QString &path, QProgressBar &ba
     meter.start();
     clock.start();
     worker.start();
-    QTest::qWaitFor([&done] { return done; }, 300000);
+    if (!QTest::qWaitFor([&done] { return done; }, 300000))
+        std::fprintf(stderr, "bench_download: the worker did not finish\n");
     result.seconds = clock.nsecsElapsed() / 1e9;
     result.stallMs = meter.stop();
     result.peakMiB = bench::peakResidentMiB();
