@@ -1,6 +1,8 @@
 // Start-up to the first mapped window: kestrelup against the smallest Qt Widgets
 // program, started in turn on the same display, median of several runs. The time runs
 // from the start of the process to the X server's MapNotify of its first window.
+// kestrelup asks the release server about itself while it starts: it runs once with
+// the server stand-in answering and once with it accepting but never answering.
 // Run under a display without a window manager (bench/run.sh uses Xvfb); option: runs.
 #include "support/BenchSupport.h"
 
@@ -89,8 +91,33 @@ int main(int argc, char **argv)
         copyFile(dist + QLatin1Char('/') + QLatin1String(file), folder.filePath(QLatin1String(file)));
 
     const QProcessEnvironment system = QProcessEnvironment::systemEnvironment();
-    QVector<Candidate> candidates{{QStringLiteral("bare Qt Widgets window"), QStringLiteral(KESTREL_BARE_WINDOW), system, {}},
-                                  {QStringLiteral("kestrelup"), folder.filePath(QStringLiteral("kestrelup")), system, {}}};
+    QVector<Candidate> candidates{{QStringLiteral("bare Qt Widgets window"), QStringLiteral(KESTREL_BARE_WINDOW), system, {}}};
+#ifdef KESTREL_RELEASE_SERVER_BIN
+    // No release for the tool: the answer names none.
+    QFile catalogue(folder.filePath(QStringLiteral("catalogue.json")));
+    catalogue.open(QIODevice::WriteOnly);
+    catalogue.write(R"({"NorvoUpgradeTool": "{\"code\":0,\"result\":{}}"})");
+    catalogue.close();
+    QProcess answering, silent;
+    for (QProcess *server : {&answering, &silent}) {
+        QStringList arguments{QStringLiteral("--catalogue"), catalogue.fileName()};
+        if (server == &silent)
+            arguments << QStringLiteral("--fault") << QStringLiteral("silent");
+        server->start(QStringLiteral(KESTREL_RELEASE_SERVER_BIN), arguments);
+        if (!server->waitForStarted(30000) || !server->waitForReadyRead(30000)) {
+            std::fprintf(stderr, "bench_startup: the release server stand-in did not start\n");
+            return 2;
+        }
+        QProcessEnvironment environment = system;
+        environment.insert(QStringLiteral("KESTRELUP_RELEASE_SERVER"),
+                           QString::fromUtf8(server->readLine()).trimmed().section(QLatin1Char(' '), 1));
+        candidates << Candidate{server == &silent ? QStringLiteral("kestrelup, server silent")
+                                                  : QStringLiteral("kestrelup, server answering"),
+                                folder.filePath(QStringLiteral("kestrelup")), environment, {}};
+    }
+#else
+    candidates << Candidate{QStringLiteral("kestrelup"), folder.filePath(QStringLiteral("kestrelup")), system, {}};
+#endif
     for (int run = 0; run < runs; ++run) {
         for (Candidate &candidate : candidates)
             candidate.ms << timeToMap(display, candidate);
