@@ -12,3 +12,5 @@ run() { xvfb-run -a -s '-screen 0 1280x1024x24' "$@" 2>"$bench/$(basename "$1").
 
 run "$bench/bench_startup" 7
 run "$bench/bench_flash_output" 2000 20000 3
+if [ -x "$bench/bench_download" ]; then run "$bench/bench_download" 64 5; fi
+if [ -x "$bench/bench_update" ]; then run "$bench/bench_update" 64 5; fi

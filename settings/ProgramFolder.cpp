@@ -67,7 +67,9 @@ QString ProgramFolder::dataPath()
 {
     if (!isInstalled())
         return path();
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    // Never an empty text: callers append "/log" and the like, which would name the root.
+    return data.isEmpty() ? QDir::tempPath() + QStringLiteral("/kestrelup") : data;
 }
 
 bool ProgramFolder::prepareDataFolder()
@@ -75,7 +77,7 @@ bool ProgramFolder::prepareDataFolder()
     if (!isInstalled())
         return true;
     const QString data = dataPath();
-    if (data.isEmpty() || !QDir().mkpath(data + QStringLiteral("/setting"))) {
+    if (!QDir().mkpath(data + QStringLiteral("/setting"))) {
         qDebug() << "cannot create the data folder" << data;
         return false;
     }
