@@ -1,10 +1,20 @@
 #!/usr/bin/env bash
-# Builds kestrelup and starts it in a demo program folder where a simulated DAC is
-# plugged in, the vendor library and VELD are stand-ins, and a firmware file waits in
-# download/. Without a display it runs under Xvfb and saves a screenshot.
-# An optional argument picks the interface language: English, 简体中文 or 繁体中文.
+# Builds kestrelup and starts it in a demo program folder where the vendor library and
+# VELD are stand-ins and a firmware file waits in download/. By default the devices
+# come from the device bench (scripts/demo-bench.sh); with --hidsim a simulated DAC is
+# plugged in through libhidsim.so. Without a display it runs under Xvfb and saves
+# screenshots.
+# Arguments, in any order: --hidsim, and the interface language (English, 简体中文 or
+# 繁体中文).
 set -euo pipefail
-lang=${1:-}
+lang=""
+hidsim=0
+for arg in "$@"; do
+  case "$arg" in
+    --hidsim) hidsim=1 ;;
+    *) lang=$arg ;;
+  esac
+done
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build"
 
@@ -22,6 +32,11 @@ cp "$root/sim/demo/devices.json" "$demo/sim-devices.json"
 head -c 40960 /dev/urandom > "$demo/download/DAC_v1.06.bin"
 if [ -n "$lang" ]; then
   sed -i "s/\"lang\": \"[^\"]*\"/\"lang\": \"$lang\"/" "$demo/setting/config.json"
+fi
+
+# Default: the device bench (umockdev); --hidsim keeps the JSON device simulator.
+if [ "$hidsim" -eq 0 ]; then
+  exec "$root/scripts/demo-bench.sh" "$build" "$demo"
 fi
 
 export KESTREL_HIDSIM_DEVICES="$demo/sim-devices.json"

@@ -4,6 +4,8 @@
 //   BTAPI_SIM_FAIL                  loglevel | connect | update: that step fails
 //   BTAPI_SIM_PAGE_DELAY_MS         pause between reported pages
 //   BTAPI_SIM_LOG                   file receiving one line per transaction
+//   BTAPI_SIM_FAIL_FILE, BTAPI_SIM_PAGE_DELAY_MS_FILE
+//                                   a file whose first line overrides that variable
 #ifdef _WIN32
 #define BTAPI_EXPORT __declspec(dllexport)
 #else
@@ -45,8 +47,22 @@ Session *sessionOf(BtHandle handle)
     return static_cast<Session *>(handle);
 }
 
+// <NAME>_FILE, when set, names a file whose first line is the value, read at each
+// call: a bench can change the outcome of the next flash while the tool runs.
 std::string env(const char *name)
 {
+    const char *fileName = std::getenv((std::string(name) + "_FILE").c_str());
+    if (fileName && *fileName) {
+        if (FILE *file = std::fopen(fileName, "rb")) {
+            char line[256] = {};
+            const bool read = std::fgets(line, sizeof line, file) != nullptr;
+            std::fclose(file);
+            std::string value = read ? line : "";
+            value.erase(std::find_if(value.begin(), value.end(), [](char c) { return c == '\r' || c == '\n'; }),
+                        value.end());
+            return value;
+        }
+    }
     const char *value = std::getenv(name);
     return value ? value : "";
 }

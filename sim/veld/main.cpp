@@ -10,6 +10,8 @@
 //                        unable-to-read | received | no-device
 // VELD_SIM_DELAY_MS      pause after each progress line (default 0)
 // VELD_SIM_ARGS_LOG      if set, each command line is appended to this file
+// VELD_SIM_VERSION_FILE, VELD_SIM_OUTCOME_FILE, VELD_SIM_DELAY_MS_FILE
+//                        a file whose first line overrides that variable
 
 #include <chrono>
 #include <cstdio>
@@ -40,8 +42,22 @@ void sleepMs(long ms)
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-const char *env(const char *name, const char *fallback)
+// <NAME>_FILE, when set, names a file whose first line is the value, read at each
+// call: a bench can change the outcome of the next flash while the tool runs.
+std::string env(const char *name, const char *fallback)
 {
+    const char *fileName = std::getenv((std::string(name) + "_FILE").c_str());
+    if (fileName && *fileName) {
+        if (FILE *file = std::fopen(fileName, "rb")) {
+            char line[256] = {};
+            const bool read = std::fgets(line, sizeof line, file) != nullptr;
+            std::fclose(file);
+            std::string value = read ? line : "";
+            value = value.substr(0, value.find_first_of("\r\n"));
+            if (!value.empty())
+                return value;
+        }
+    }
     const char *value = std::getenv(name);
     return value ? value : fallback;
 }
@@ -95,7 +111,7 @@ int flash(const char *binPath)
         return 1;
     }
     const std::string outcome = env("VELD_SIM_OUTCOME", "success");
-    const long delayMs = std::atol(env("VELD_SIM_DELAY_MS", "0"));
+    const long delayMs = std::atol(env("VELD_SIM_DELAY_MS", "0").c_str());
     const long pages = size == 0 ? 1 : (size + kPageSize - 1) / kPageSize;
     for (long i = 1; i <= pages; ++i) {
         const std::string line = "write page: " + std::to_string(i) + " / " + std::to_string(pages) + "\r\n";

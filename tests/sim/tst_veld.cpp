@@ -45,6 +45,15 @@ private slots:
                                   << QByteArray("Error: reply received from the chip\n") << 0;
         QTest::newRow("no-device") << flash << QStringList{"VELD_SIM_OUTCOME=no-device"} << 4096
                                    << onePage + "FOTA done\r\n" << QByteArray("no device to read\n") << 0;
+        // A bench steers the next run through files while the tool that starts VELD runs.
+        QTest::newRow("version from a file") << version << QStringList{"VELD_SIM_VERSION=2,10", "VELD_SIM_VERSION_FILE=@file:1,06"}
+                                             << 0 << QByteArray("version=1,06;") << QByteArray() << 0;
+        QTest::newRow("outcome from a file") << flash << QStringList{"VELD_SIM_OUTCOME_FILE=@file:fail\r"} << 4096
+                                             << onePage + "update fail\r\n" << QByteArray() << 0;
+        QTest::newRow("missing outcome file") << flash
+                                              << QStringList{"VELD_SIM_OUTCOME=loader", "VELD_SIM_OUTCOME_FILE=/nonexistent/x"}
+                                              << 4096 << onePage + "FOTA done, wait loader update code ...\r\n"
+                                              << QByteArray() << 0;
         QTest::newRow("missing file") << flash << QStringList() << -1 << QByteArray("open file fail\r\n")
                                       << QByteArray() << 1;
     }
@@ -73,8 +82,16 @@ private slots:
         for (const QString &key : penv.keys())
             if (key.startsWith("VELD_SIM_"))
                 penv.remove(key);
-        for (const QString &kv : env)
-            penv.insert(kv.section('=', 0, 0), kv.section('=', 1));
+        for (const QString &kv : env) {
+            QString value = kv.section('=', 1);
+            if (value.startsWith("@file:")) {
+                QFile file(dir.filePath(kv.section('=', 0, 0)));
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                file.write(value.mid(6).toUtf8() + "\n");
+                value = file.fileName();
+            }
+            penv.insert(kv.section('=', 0, 0), value);
+        }
         const QString argsLog = dir.filePath("args.log");
         penv.insert("VELD_SIM_ARGS_LOG", argsLog);
 
