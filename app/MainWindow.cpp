@@ -5,8 +5,8 @@
 #include "app/Dialogs.h"
 #include "app/MainFrame.h"
 #include "flash/FlashCommandLine.h"
-#include "flash/ProcessLauncher.h"
 #include "release/HttpClass.h"
+#include "release/downloadThread.h"
 #include "settings/Language.h"
 #include "settings/ProgramFolder.h"
 
@@ -50,14 +50,13 @@ MainWindow::MainWindow(QWidget *parent)
     else
         fillDeviceList();
 
-    connect(&m_process, &QProcess::readyReadStandardOutput, &m_process, [this] { onFlashOutput(); },
-            Qt::DirectConnection);
-    connect(&m_process, &QProcess::readyReadStandardError, &m_process, [this] { onFlashError(); },
-            Qt::DirectConnection);
-    // Texts printed without a line end ("Load btapi.dll failed!") are complete once
-    // the program has ended.
-    connect(&m_process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this,
-            [this](int exitCode, QProcess::ExitStatus status) { onFlashFinished(exitCode, status); });
+    connect(&m_flash, &FlashRun::progress, this, &MainWindow::onFlashProgress);
+    connect(&m_flash, &FlashRun::succeeded, this, &MainWindow::finishSuccessfulFlash);
+    connect(&m_flash, &FlashRun::deviceFinishesAlone, this,
+            [this] { insertStringToFirstLine(tr("固件更新中,请等待设备自动升级.....")); });
+    connect(&m_flash, &FlashRun::failed, this, &MainWindow::failFlash);
+    connect(&m_flash, &FlashRun::errorReport, this, &MainWindow::onFlashErrorReport);
+    connect(&m_flash, &FlashRun::endedWithoutOutcome, this, &MainWindow::onFlashEndedWithoutOutcome);
     connect(this, &MainWindow::downloadFinish, this, &MainWindow::on_downloadFinish);
 
     m_initDone = true;
@@ -66,11 +65,8 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
-    m_process.disconnect();
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.kill();
-        m_process.waitForFinished(3000);
-    }
+    // Workers end (and are waited for) while the window can still take their word.
+    qDeleteAll(findChildren<downloadThread *>(QString(), Qt::FindDirectChildrenOnly));
     delete ui;
 }
 
@@ -206,12 +202,59 @@ void MainWindow::on_comboBox_deviceList_currentTextChanged(QString arg1)
     qDebug() << "on_comboBox_deviceList_currentTextChanged= 从网络获取版本";
     QString name;
     const QString version = m_upgrade.getFirmwareVersion(arg1, name);
-    Q_UNUSED(version)
     if (name.contains(QLatin1String("Tarnik")) || name.contains(QLatin1String("Dravel")))
         setPeqLinkVisible(true);
     ui->lineEdit_filepath->clear();
-    // The release lookup for the selected device is started here once the release
-    // client exists.
+    if (!name.isEmpty())
+        startReleaseLookup(arg1, name, version);
+}
+
+void MainWindow::startReleaseLookup(const QString &entry, const QString &name, const QString &version)
+{
+    auto *worker = new downloadThread(this);
+    worker->m_strProductName = name;
+    worker->m_strFirmwareVer = version;
+    worker->m_strDefaultVer = m_upgrade.getDefaultVersion(entry);
+    const quint64 ticket = m_network.lookupStarted(entry);
+    connect(worker, &downloadThread::threadMessage, this,
+            [this, ticket](QString message, QString firmwareVer) { onReleaseAnswer(ticket, message, firmwareVer); });
+    worker->start(QThread::InheritPriority);
+}
+
+void MainWindow::onReleaseAnswer(quint64 ticket, const QString &message, const QString &firmwareVer)
+{
+    // An answer for a device no longer selected (or overtaken by a later lookup) would
+    // offer one device's firmware for another.
+    if (!m_network.acceptsLookup(ticket, ui->comboBox_deviceList->currentText())) {
+        qDebug() << "Dropped a late release answer";
+        return;
+    }
+    if (isRefusedReleaseAnswer(message)) {
+        m_upgrade.m_releaseInfo = ReleaseInfo();
+        return;
+    }
+    m_upgrade.parseReleaseInfo(message);
+    const ReleaseInfo &info = m_upgrade.m_releaseInfo;
+    qDebug() << "fileName: " << info.fileName;
+    qDebug() << "downUrl: " << info.downUrl;
+    qDebug() << "showNumber: " << info.showNumber;
+    qDebug() << "packageSize: " << info.packageSize;
+    qDebug() << "languageCode: " << info.languageCode;
+    qDebug() << "md5Code: " << info.md5Code;
+    qDebug() << "isDownVersion: " << info.isDownVersion;
+    qDebug() << "describes: " << info.describes;
+    qDebug() << "versionNumber: " << info.versionNumber;
+    qDebug() << "productName: " << info.productName;
+    qDebug() << "code: " << info.code;
+    if (info.downUrl.isEmpty()) {
+        m_upgrade.m_releaseInfo = ReleaseInfo();
+        return;
+    }
+    QString notes = info.describes;
+    notes.replace(QLatin1String("\\n"), QLatin1String("\n"));
+    insertStringToFirstLine(tr("[当前固件版本:%1]\n").arg(firmwareVer)
+                            + tr("%1 最新版本:%2\n此版本更新内容:\n%3\n如果你需要更新此版本,请点击\"网络升级\"按钮")
+                                  .arg(info.productName, info.versionNumber, notes));
 }
 
 void MainWindow::on_pushButton_getVer_clicked()
@@ -292,12 +335,68 @@ void MainWindow::on_btn_download_clicked()
         Dialogs::critical(nullptr, tr("提示"), noDeviceText());
         return;
     }
-    // Releases are offered once the release client looks them up; until then no
-    // device has a newer firmware to download.
     const ReleaseInfo release = m_upgrade.m_releaseInfo;
     if (release.downUrl.isEmpty()) {
         Dialogs::information(nullptr, tr("提示"), tr("此设备无最新的固件"));
         return;
+    }
+    // A second worker on the same file would end in a second flash over the first.
+    if (m_network.isDownloading()) {
+        qDebug() << "A download is already running";
+        return;
+    }
+    const QUrl url(release.downUrl);
+    QString name;
+    m_upgrade.getToolPath(ui->comboBox_deviceList->currentText(), name);
+    const NetworkUpgrade::Plan plan = m_network.plan(release, name, ProgramFolder::dataPath() + QStringLiteral("/download"));
+    if (plan.step == NetworkUpgrade::Step::Refuse) {
+        writeRedEntry(tr("固件信息有误,文件名不安全,已取消升级."));
+        return;
+    }
+    m_strDownloadPath = plan.path;
+    if (plan.step == NetworkUpgrade::Step::FlashCached) {
+        insertStringToFirstLine(tr("固件已经存在,开始升级."));
+        emit downloadFinish(m_strDownloadPath);
+        return;
+    }
+
+    auto *worker = new downloadThread(this);
+    worker->m_url = url;
+    worker->m_strFilePath = m_strDownloadPath;
+    m_network.downloadStarted(ui->comboBox_deviceList->currentText(), release.md5Code);
+    connect(worker, &downloadThread::threadMessage, this,
+            [this](QString message, QString) { onDownloadMessage(message); });
+    worker->start(QThread::InheritPriority);
+}
+
+void MainWindow::onDownloadMessage(const QString &message)
+{
+    qDebug() << "sssssssssssssssssssssss=" << message;
+    if (!downloadThread::isFinish(message) && !downloadThread::isFailure(message)) {
+        const int percent = message.toInt();
+        ui->progressBar->setValue(percent);
+        // Thousands of reports of a large package would flood the log.
+        if (m_network.progressChanged(percent))
+            insertStringToFirstLine(tr("下载最新固件\n当前下载进度:%1%").arg(message));
+        return;
+    }
+    switch (m_network.downloadEnded(message, m_strDownloadPath, ui->comboBox_deviceList->currentText())) {
+    case NetworkUpgrade::Outcome::Flash:
+        insertStringToFirstLine(tr("固件下载完毕,开始升级."));
+        emit downloadFinish(m_strDownloadPath);
+        break;
+    case NetworkUpgrade::Outcome::Failed:
+        setControlsEnabled(true);
+        writeRedEntry(tr("固件下载失败:%1").arg(downloadThread::failureReason(message)));
+        break;
+    case NetworkUpgrade::Outcome::Damaged:
+        setControlsEnabled(true);
+        writeRedEntry(tr("固件校验失败,文件已损坏,已取消升级."));
+        break;
+    case NetworkUpgrade::Outcome::OtherDevice:
+        setControlsEnabled(true);
+        writeRedEntry(tr("下载期间选择的设备已改变,未升级."));
+        break;
     }
 }
 
@@ -360,24 +459,10 @@ void MainWindow::startFlash(const QString &commandLine, bool alwaysKill)
 {
     if (!alwaysKill)
         qDebug() << "cmd=" << commandLine;
-    if (alwaysKill || m_process.state() == QProcess::Running) {
-        // The previous run is being replaced: its end is no outcome of this one.
-        m_flashEnded = true;
-        m_process.kill();
-        // It must be gone before the process object can start again.
-        m_process.waitForFinished(3000);
-    }
-    m_process.closeReadChannel(QProcess::StandardOutput);
-    m_flashOutput.reset();
-    m_flashEnded = false;
-    m_deviceFinishesAlone = false;
-
-    ProcessLauncher::start(m_process, commandLine);
-    if (m_process.waitForStarted(30000))
+    if (m_flash.start(commandLine, alwaysKill))
         return;
 
     setControlsEnabled(true);
-    qDebug() << "Failed to start process";
     writeRedEntry(tr("升级发生了错误,可能是设备没正确连接或者工具路径问题.\r")
                   + tr("1.设备没正确连接问题请重新插拔设备再重试\r")
                   + tr("2.工具路径问题请安装到非中文路径并且不带空格符号的路径下面再重试."));
@@ -390,75 +475,23 @@ void MainWindow::writeRedEntry(const QString &text)
     ui->textEdit_info->setTextColor(Qt::black);
 }
 
-void MainWindow::onFlashOutput()
+void MainWindow::onFlashProgress(quint64 percent)
 {
-    const QByteArray bytes = m_process.readAllStandardOutput();
-    qDebug() << "Standard Output: " << bytes;
-    if (bytes.isEmpty() || m_flashEnded)
-        return;
-    applyFlashEvents(m_flashOutput.feed(bytes));
+    if (percent == 100)
+        insertStringToFirstLine(tr("数据下载完毕,等待设备重启.....请稍候!"));
+    ui->progressBar->setValue(static_cast<int>(qMin<quint64>(percent, INT_MAX)));
 }
 
-void MainWindow::onFlashFinished(int exitCode, QProcess::ExitStatus status)
+void MainWindow::onFlashEndedWithoutOutcome()
 {
-    if (m_flashEnded)
-        return;
-    onFlashOutput();
-    applyFlashEvents(m_flashOutput.finish());
-    if (m_flashEnded)
-        return;
-    // A program that gave up or died without a word (tovrek refusing a path that does
-    // not fit the vendor library) would otherwise leave the window busy for good. A
-    // device that finishes the update alone is left to do so.
-    if (m_isUpgrading && !m_deviceFinishesAlone && (status == QProcess::CrashExit || exitCode != 0)) {
-        qDebug() << "Flashing program ended with" << exitCode << "before telling an outcome";
+    if (m_isUpgrading)
         failFlash();
-    }
-}
-
-void MainWindow::applyFlashEvents(const QVector<FlashOutput::Event> &events)
-{
-    // The bar repaints at once on every new value; a fast flashing program's read can
-    // hold hundreds of lines, so the bar takes them all and paints once afterwards.
-    const bool batch = events.size() > 1;
-    if (batch)
-        ui->progressBar->setUpdatesEnabled(false);
-    for (const FlashOutput::Event &event : events) {
-        if (m_flashEnded)
-            break;
-        applyFlashEvent(event);
-    }
-    if (batch)
-        ui->progressBar->setUpdatesEnabled(true);
-}
-
-void MainWindow::applyFlashEvent(const FlashOutput::Event &event)
-{
-    switch (event.kind) {
-    case FlashOutput::Event::Progress:
-        if (event.percent == 100)
-            insertStringToFirstLine(tr("数据下载完毕,等待设备重启.....请稍候!"));
-        ui->progressBar->setValue(static_cast<int>(qMin<quint64>(event.percent, INT_MAX)));
-        break;
-    case FlashOutput::Event::Success:
-        m_flashEnded = true;
-        finishSuccessfulFlash();
-        break;
-    case FlashOutput::Event::LoaderUpdate:
-        m_deviceFinishesAlone = true;
-        insertStringToFirstLine(tr("固件更新中,请等待设备自动升级....."));
-        break;
-    case FlashOutput::Event::Failure:
-        failFlash();
-        break;
-    }
 }
 
 void MainWindow::failFlash()
 {
-    m_flashEnded = true;
+    m_flash.stop();
     setControlsEnabled(true);
-    m_process.kill();
     const QString text = tr("升级出错,请重新插拔设备,重启软件再升级!");
     Dialogs::information(nullptr, tr("提示"), text);
     insertStringToFirstLine(text);
@@ -476,34 +509,27 @@ void MainWindow::finishSuccessfulFlash()
     Dialogs::information(nullptr, tr("提示"), tr("升级完毕!"));
 }
 
-void MainWindow::onFlashError()
+void MainWindow::onFlashErrorReport(FlashOutput::ErrorKind kind, const QString &chunk)
 {
-    const QByteArray bytes = m_process.readAllStandardError();
-    qDebug() << "Standard Error Output: " << bytes;
-    if (bytes.isEmpty())
-        return;
     if (ui->comboBox_deviceList->currentText() == noDeviceText())
         setControlsEnabled(true);
 
-    const QString chunk = QString::fromLocal8Bit(bytes);
-    switch (FlashOutput::interpretError(chunk)) {
+    switch (kind) {
     case FlashOutput::ErrorKind::CommandFailed:
         abortFlash(tr("升级出错,请重新插拔设备,重启软件再升级!"));
         break;
     case FlashOutput::ErrorKind::UnableToRead:
-        m_process.kill();
+        m_flash.stop();
         abortFlash(chunk);
         break;
     case FlashOutput::ErrorKind::ChipSuccess:
-        m_flashEnded = true;
+        m_flash.stop();
         setControlsEnabled(true);
-        m_process.kill();
         insertStringToFirstLine(tr("升级完毕!"));
         Dialogs::information(nullptr, tr("提示"), tr("升级完毕!"));
         on_comboBox_deviceList_currentTextChanged(ui->comboBox_deviceList->currentText());
         break;
     case FlashOutput::ErrorKind::Updating:
-        m_deviceFinishesAlone = true;
         insertStringToFirstLine(tr("设备更新中.....请稍候!"));
         break;
     case FlashOutput::ErrorKind::Nothing:
@@ -515,8 +541,7 @@ void MainWindow::abortFlash(const QString &message)
 {
     if (!m_isUpgrading)
         return;
-    m_flashEnded = true;
+    m_flash.stop();
     setControlsEnabled(true);
-    m_process.kill();
     Dialogs::information(nullptr, tr("提示"), message);
 }

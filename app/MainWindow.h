@@ -1,12 +1,13 @@
 #pragma once
 
 #include "flash/FlashOutput.h"
+#include "flash/FlashRun.h"
 #include "hid/DeviceNotifier.h"
 #include "hid/UpgradeClass.h"
+#include "release/NetworkUpgrade.h"
 #include "settings/AppConfig.h"
 
 #include <QMainWindow>
-#include <QProcess>
 #include <QTranslator>
 
 namespace Ui {
@@ -65,16 +66,16 @@ private:
     QString noDeviceText() const;
     void startFlash(const QString &commandLine, bool alwaysKill);
     void writeRedEntry(const QString &text);
-    void onFlashOutput();
-    void onFlashError();
-    void onFlashFinished(int exitCode, QProcess::ExitStatus status);
-    void applyFlashEvents(const QVector<FlashOutput::Event> &events);
-    void applyFlashEvent(const FlashOutput::Event &event);
+    void startReleaseLookup(const QString &entry, const QString &name, const QString &version);
+    void onReleaseAnswer(quint64 ticket, const QString &message, const QString &firmwareVer);
+    void onDownloadMessage(const QString &message);
+    void onFlashProgress(quint64 percent);
+    void onFlashErrorReport(FlashOutput::ErrorKind kind, const QString &chunk);
+    void onFlashEndedWithoutOutcome();
     void finishSuccessfulFlash();
     void failFlash();
     void abortFlash(const QString &message);
 
-    QProcess m_process;
     Ui::MainWindow *ui;
     UpgradeClass m_upgrade;
     QString m_strDownloadPath;
@@ -84,9 +85,6 @@ private:
     bool m_initDone = false;
     bool m_refreshPending = false;
     DeviceNotifier m_deviceNotifier;
-    FlashOutput m_flashOutput;
-    // Set once a flash has told its outcome; later output of that run is not read.
-    bool m_flashEnded = false;
-    // The device said it completes the update on its own; the program may end quietly.
-    bool m_deviceFinishesAlone = false;
+    FlashRun m_flash;
+    NetworkUpgrade m_network;
 };

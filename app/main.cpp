@@ -1,12 +1,12 @@
 #include "app/MainFrame.h"
 #include "app/MainWindow.h"
+#include "app/ToolUpdate.h"
 #include "frame/QUIWidget.h"
-#include "release/HttpClass.h"
+#include "release/ToolRelease.h"
 #include "settings/LogFile.h"
 #include "settings/ProgramFolder.h"
 
 #include <QApplication>
-#include <QDebug>
 #include <QIcon>
 
 int main(int argc, char **argv)
@@ -24,14 +24,18 @@ int main(int argc, char **argv)
     auto *mainWindow = new MainWindow(nullptr);
     // What the window wrote while it was built stays out of the file.
     qInstallMessageHandler(outputMessage);
-    if (!ProgramFolder::updatesAllowed())
-        qDebug() << "tool update not offered: this copy is installed, the package manager updates it";
+
+    if (offerToolUpdate(*mainWindow)) {
+        // Its lookup workers must end before the process does.
+        delete mainWindow;
+        return 0;
+    }
 
     QApplication::setFont(QFont(QStringLiteral("Microsoft Yahei"), 10));
     QApplication::setWindowIcon(QIcon(QStringLiteral("://LOGO_Norvo.ico")));
     QApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
 
-    createMainFrame(mainWindow, g_httpClass.getConfig().version);
+    createMainFrame(mainWindow, g_appConfig.version);
     g_mainFrame->show();
     return application.exec();
 }

@@ -139,3 +139,8 @@ QString UpgradeClass::queryToolVersion(SupportedDevice row)
 {
     return ToolVersionQuery::run(ProgramFolder::path(), row);
 }
+
+void UpgradeClass::parseReleaseInfo(const QString &answer)
+{
+    m_releaseInfo = ::parseReleaseInfo(answer);
+}

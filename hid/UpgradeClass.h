@@ -28,6 +28,8 @@ public:
     QString readFirmwareVersion(SupportedDevice row);
     bool rebootDevice(QString text);
     QString queryToolVersion(SupportedDevice row);
+    // Replaces the stored release with the one the answer names.
+    void parseReleaseInfo(const QString &answer);
 
     QMap<QString, SupportedDevice> m_deviceByName;
     ReleaseInfo m_releaseInfo;

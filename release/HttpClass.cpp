@@ -2,11 +2,73 @@
 
 #include "settings/ConfigFile.h"
 
+#include <QDebug>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QUrl>
+
 HttpClass g_httpClass;
 
 HttpClass::HttpClass(QObject *parent)
     : QObject(parent)
 {
+}
+
+QByteArray HttpClass::encodeForm(const QMap<QString, QString> &fields)
+{
+    QByteArray body;
+    for (auto it = fields.constBegin(); it != fields.constEnd(); ++it) {
+        qDebug() << it.key() << it.value();
+        // Blanks become %20, never '+': the server decodes strictly.
+        const QByteArray value = QUrl::toPercentEncoding(it.value(), QByteArray(), QByteArray());
+        body += QStringLiteral("%1=%2&").arg(it.key(), QString::fromLatin1(value)).toUtf8();
+    }
+    body.chop(1);
+    return body;
+}
+
+QString HttpClass::postForm(QString url, QMap<QString, QString> fields)
+{
+    QString result;
+    auto *manager = new QNetworkAccessManager;
+    QNetworkRequest request(QUrl(url, QUrl::TolerantMode));
+    const int timeout = transferTimeout();
+    if (timeout > 0)
+        request.setTransferTimeout(timeout);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
+
+    QNetworkReply *reply = manager->post(request, encodeForm(fields));
+    QEventLoop loop;
+    connect(reply, &QNetworkReply::finished, &loop, [&] {
+        if (reply->error() != QNetworkReply::NoError) {
+            qDebug() << "Network error:" << reply->errorString();
+        } else {
+            const QByteArray body = reply->readAll();
+            if (!body.isEmpty())
+                result = QString::fromUtf8(body);
+            qDebug() << "Response:" << body;
+        }
+        reply->deleteLater();
+        loop.quit();
+    });
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+
+    qDebug() << "release manage";
+    delete manager;
+    qDebug() << "exit strResponse=" << result;
+    return result;
+}
+
+void HttpClass::setTransferTimeout(int ms)
+{
+    m_transferTimeout.storeRelaxed(ms);
+}
+
+int HttpClass::transferTimeout() const
+{
+    return m_transferTimeout.loadRelaxed();
 }
 
 bool HttpClass::readConfig()

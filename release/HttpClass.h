@@ -2,6 +2,8 @@
 
 #include "settings/AppConfig.h"
 
+#include <QAtomicInt>
+#include <QMap>
 #include <QObject>
 
 // The release server client of the process. In kestrelup it is also the home of
@@ -13,6 +15,16 @@ class HttpClass : public QObject
 public:
     explicit HttpClass(QObject *parent = nullptr);
 
+    // Posts the fields as an url-encoded form and waits for the answer; empty on any
+    // failure, a time-out or an empty body. Callable from any thread with an event loop.
+    QString postForm(QString url, QMap<QString, QString> fields);
+    static QByteArray encodeForm(const QMap<QString, QString> &fields);
+
+    // Milliseconds without bytes moving before a post or a download is abandoned;
+    // 0 waits for Qt.
+    void setTransferTimeout(int ms);
+    int transferTimeout() const;
+
     bool readConfig();
     bool writeConfig();
     AppConfig getConfig();
@@ -23,6 +35,8 @@ public:
 
 private:
     AppConfig m_config;
+    // Read by download workers while the GUI thread may set it.
+    QAtomicInt m_transferTimeout{2000};
 };
 
 extern HttpClass g_httpClass;

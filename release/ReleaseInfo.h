@@ -16,4 +16,12 @@ struct ReleaseInfo
     QString versionNumber;
     QString productName;
     int code = 0;
+
+    bool isEmpty() const;
 };
+
+// Anything that is not a JSON object with a "result" object gives the empty record.
+ReleaseInfo parseReleaseInfo(const QString &answer);
+
+// The server's refusals are told apart by text, wherever they stand in the answer.
+bool isRefusedReleaseAnswer(const QString &answer);

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds kestrelup and starts it in a demo program folder where the vendor library and
-# VELD are stand-ins and a firmware file waits in download/. By default the devices
-# come from the device bench (scripts/demo-bench.sh); with --hidsim a simulated DAC is
-# plugged in through libhidsim.so. Without a display it runs under Xvfb and saves
-# screenshots.
+# VELD are stand-ins and a firmware file waits in download/. The release server
+# stand-in offers a newer firmware for the DAC, so that "网络升级" downloads and flashes
+# it. By default the devices come from the device bench (scripts/demo-bench.sh); with
+# --hidsim a simulated DAC is plugged in through libhidsim.so. Without a display it runs
+# under Xvfb and saves screenshots.
 # Arguments, in any order: --hidsim, and the interface language (English, 简体中文 or
 # 繁体中文).
 set -euo pipefail
@@ -34,9 +35,42 @@ if [ -n "$lang" ]; then
   sed -i "s/\"lang\": \"[^\"]*\"/\"lang\": \"$lang\"/" "$demo/setting/config.json"
 fi
 
+# The release server stand-in: firmware 1.07 for the DAC, nothing newer for the tool.
+server="$build/demo-server"
+rm -rf "$server"
+mkdir -p "$server/packages"
+head -c 65536 /dev/urandom > "$server/packages/DAC_v1.07.bin"
+md5=$(md5sum "$server/packages/DAC_v1.07.bin" | cut -d' ' -f1)
+cat > "$server/catalogue.json" <<JSON
+{
+  "NorvoUpgradeTool": {},
+  "DAC": {
+    "fileName": "DAC_v1.07.bin",
+    "downUrl": "{base}/packages/DAC_v1.07.bin",
+    "versionNumber": "1.07",
+    "productName": "DAC",
+    "packageSize": "65536",
+    "md5Code": "$md5",
+    "describes": "Lower noise floor\\\\nFaster start-up"
+  }
+}
+JSON
+"$build/standins/releaseserver" --catalogue "$server/catalogue.json" --packages "$server/packages" \
+  --log "$server/requests.log" --fault trickle --fault-path /packages/ --trickle-bytes 2048 --trickle-ms 50 \
+  > "$server/address" &
+server_pid=$!
+trap 'kill $server_pid 2>/dev/null' EXIT
+for _ in $(seq 100); do
+  grep -q '^listening ' "$server/address" 2>/dev/null && break
+  sleep 0.1
+done
+export KESTRELUP_RELEASE_SERVER=$(sed -n 's/^listening //p' "$server/address")
+echo "Release server stand-in at $KESTRELUP_RELEASE_SERVER (requests in $server/requests.log)"
+
 # Default: the device bench (umockdev); --hidsim keeps the JSON device simulator.
 if [ "$hidsim" -eq 0 ]; then
-  exec "$root/scripts/demo-bench.sh" "$build" "$demo"
+  "$root/scripts/demo-bench.sh" "$build" "$demo"
+  exit
 fi
 
 export KESTREL_HIDSIM_DEVICES="$demo/sim-devices.json"
@@ -45,7 +79,8 @@ export BTAPI_SIM_VID=32bb BTAPI_SIM_PID=4 BTAPI_SIM_PAGE_DELAY_MS=300
 export LD_PRELOAD="$build/standins/libhidsim.so"
 
 if [ -n "${DISPLAY:-}" ]; then
-  exec "$demo/kestrelup"
+  "$demo/kestrelup"
+  exit 0
 fi
 
 shot="$build/demo-screenshot.png"

@@ -7,7 +7,7 @@ pkgs=(
   libhidapi-dev libudev-dev locales
   umockdev libumockdev-dev gir1.2-umockdev-1.0
   g++-mingw-w64-x86-64 wine64 wine
-  xvfb xauth imagemagick fonts-wqy-microhei fonts-font-awesome
+  xvfb xauth imagemagick fonts-wqy-microhei fonts-font-awesome openssl
   desktop-file-utils appstream dpkg-dev file curl unzip
 )
 missing=()

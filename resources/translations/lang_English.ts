@@ -156,6 +156,22 @@ Continuing the upgrade may cause errors and the device may fail to boot. Do you 
         <source>重启</source>
         <translation>Reboot</translation>
     </message>
+    <message>
+        <source>固件信息有误,文件名不安全,已取消升级.</source>
+        <translation>The firmware information is invalid (unsafe file name); the upgrade was cancelled.</translation>
+    </message>
+    <message>
+        <source>固件下载失败:%1</source>
+        <translation>Firmware download failed: %1</translation>
+    </message>
+    <message>
+        <source>固件校验失败,文件已损坏,已取消升级.</source>
+        <translation>Firmware check failed: the file is damaged; the upgrade was cancelled.</translation>
+    </message>
+    <message>
+        <source>下载期间选择的设备已改变,未升级.</source>
+        <translation>The selected device changed during the download; nothing was flashed.</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
@@ -170,6 +186,10 @@ Continuing the upgrade may cause errors and the device may fail to boot. Do you 
     <message>
         <source>诺沃升级工具</source>
         <translation>Norvo USB DFU Tool</translation>
+    </message>
+    <message>
+        <source>无法启动升级程序,软件将正常启动.</source>
+        <translation>The updater could not be started; the tool will start normally.</translation>
     </message>
 </context>
 <context>

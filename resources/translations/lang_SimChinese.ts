@@ -156,6 +156,22 @@
         <source>重启</source>
         <translation>重启</translation>
     </message>
+    <message>
+        <source>固件信息有误,文件名不安全,已取消升级.</source>
+        <translation>固件信息有误,文件名不安全,已取消升级.</translation>
+    </message>
+    <message>
+        <source>固件下载失败:%1</source>
+        <translation>固件下载失败:%1</translation>
+    </message>
+    <message>
+        <source>固件校验失败,文件已损坏,已取消升级.</source>
+        <translation>固件校验失败,文件已损坏,已取消升级.</translation>
+    </message>
+    <message>
+        <source>下载期间选择的设备已改变,未升级.</source>
+        <translation>下载期间选择的设备已改变,未升级.</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
@@ -170,6 +186,10 @@
     <message>
         <source>诺沃升级工具</source>
         <translation>诺沃升级工具</translation>
+    </message>
+    <message>
+        <source>无法启动升级程序,软件将正常启动.</source>
+        <translation>无法启动升级程序,软件将正常启动.</translation>
     </message>
 </context>
 <context>

@@ -156,6 +156,22 @@
         <source>重启</source>
         <translation>重啟</translation>
     </message>
+    <message>
+        <source>固件信息有误,文件名不安全,已取消升级.</source>
+        <translation>固件信息有誤，文件名不安全，已取消升級。</translation>
+    </message>
+    <message>
+        <source>固件下载失败:%1</source>
+        <translation>固件下載失敗：%1</translation>
+    </message>
+    <message>
+        <source>固件校验失败,文件已损坏,已取消升级.</source>
+        <translation>固件校驗失敗，文件已損壞，已取消升級。</translation>
+    </message>
+    <message>
+        <source>下载期间选择的设备已改变,未升级.</source>
+        <translation>下載期間選擇的設備已改變，未升級。</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
@@ -170,6 +186,10 @@
     <message>
         <source>诺沃升级工具</source>
         <translation>諾沃升級工具</translation>
+    </message>
+    <message>
+        <source>无法启动升级程序,软件将正常启动.</source>
+        <translation>無法啓動升級程序，軟件將正常啓動。</translation>
     </message>
 </context>
 <context>

@@ -47,6 +47,9 @@ TestProgramFolder::TestProgramFolder(int content)
     ProgramFolder::setOverride(path());
     qputenv("KESTREL_HIDSIM_DEVICES", filePath(QStringLiteral("devices.json")).toLocal8Bit());
     qputenv("KESTREL_HIDSIM_LOG", filePath(QStringLiteral("reports.log")).toLocal8Bit());
+    // Lookups of a window under test go nowhere but a closed local port, unless a
+    // release server stand-in is started afterwards.
+    qputenv("KESTRELUP_RELEASE_SERVER", "http://127.0.0.1:1");
     setDevices(QJsonArray());
 }
 
@@ -55,6 +58,7 @@ TestProgramFolder::~TestProgramFolder()
     ProgramFolder::setOverride(QString());
     qunsetenv("KESTREL_HIDSIM_DEVICES");
     qunsetenv("KESTREL_HIDSIM_LOG");
+    qunsetenv("KESTRELUP_RELEASE_SERVER");
 }
 
 QString TestProgramFolder::path() const
