@@ -479,7 +479,14 @@ void MainWindow::onFlashProgress(quint64 percent)
 {
     if (percent == 100)
         insertStringToFirstLine(tr("数据下载完毕,等待设备重启.....请稍候!"));
-    ui->progressBar->setValue(static_cast<int>(qMin<quint64>(percent, INT_MAX)));
+    // The bar repaints at once on every new value, and one read of a fast flashing
+    // program holds hundreds of lines: it takes them all and paints once afterwards.
+    QProgressBar *bar = ui->progressBar;
+    if (bar->updatesEnabled()) {
+        bar->setUpdatesEnabled(false);
+        QTimer::singleShot(0, bar, [bar] { bar->setUpdatesEnabled(true); });
+    }
+    bar->setValue(static_cast<int>(qMin<quint64>(percent, INT_MAX)));
 }
 
 void MainWindow::onFlashEndedWithoutOutcome()
