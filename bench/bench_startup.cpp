@@ -115,6 +115,12 @@ int main(int argc, char **argv)
                                                   : QStringLiteral("kestrelup, server answering"),
                                 folder.filePath(QStringLiteral("kestrelup")), environment, {}};
     }
+    // Nothing listens on the discard port: the check fails at once, which leaves the
+    // cost of setting up the network stack.
+    QProcessEnvironment refusing = system;
+    refusing.insert(QStringLiteral("KESTRELUP_RELEASE_SERVER"), QStringLiteral("http://127.0.0.1:9"));
+    candidates << Candidate{QStringLiteral("kestrelup, connection refused"), folder.filePath(QStringLiteral("kestrelup")),
+                            refusing, {}};
 #else
     candidates << Candidate{QStringLiteral("kestrelup"), folder.filePath(QStringLiteral("kestrelup")), system, {}};
 #endif
