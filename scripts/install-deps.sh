@@ -4,7 +4,7 @@ set -euo pipefail
 pkgs=(
   build-essential cmake pkg-config ccache
   qtbase5-dev qtbase5-dev-tools qtbase5-private-dev qttools5-dev qttools5-dev-tools
-  libhidapi-dev libudev-dev locales
+  libhidapi-dev libudev-dev zlib1g-dev locales zip unzip
   umockdev libumockdev-dev gir1.2-umockdev-1.0
   g++-mingw-w64-x86-64 wine64 wine
   xvfb xauth imagemagick fonts-wqy-microhei fonts-font-awesome openssl

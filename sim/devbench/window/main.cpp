@@ -109,7 +109,9 @@ int runScript(QApplication &app, const QString &folder, const QString &shots)
     shoot("flashed");
 
     benchWindow.plugButton(BenchController::Dac)->click();
-    const bool gone = waitFor([&] { return list->currentText() == QStringLiteral("没有找到设备"); }, 8000);
+    // The entry follows the interface language.
+    const QString noDevice = QCoreApplication::translate("QObject", "没有找到设备");
+    const bool gone = waitFor([&] { return list->currentText() == noDevice; }, 8000);
     shoot("unplugged");
     return listed && gone ? 0 : 1;
 }

@@ -1,0 +1,6 @@
+#include "update/OwnExecutable.h"
+
+bool isLockedOwnExecutable(const QString &)
+{
+    return false;
+}
