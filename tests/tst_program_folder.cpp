@@ -140,6 +140,9 @@ void TestProgramFolder::installedStartAsAUserWithAnEmptyHome()
     QVERIFY(QDir().mkpath(programs + QStringLiteral("/setting")) && QDir().mkpath(home));
     QVERIFY(QFile::copy(QStringLiteral(KESTRELUP_BIN), programs + QStringLiteral("/kestrelup")));
     QVERIFY(writeFile(programs + QStringLiteral("/setting/config.json"), InstalledConfig));
+    // Read-only, so the copy must be made writable before the tool can save into it.
+    QVERIFY(QFile::setPermissions(programs + QStringLiteral("/setting/config.json"),
+                                  QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
 
     const auto readAndRun = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
                             | QFile::ReadOther | QFile::ExeOther;
