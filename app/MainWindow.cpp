@@ -392,7 +392,7 @@ void MainWindow::on_btn_download_clicked()
     const QUrl url(release.downUrl);
     QString name;
     m_upgrade.getToolPath(ui->comboBox_deviceList->currentText(), name);
-    const NetworkUpgrade::Plan plan = m_network.plan(release, name, ProgramFolder::path() + QStringLiteral("/download"));
+    const NetworkUpgrade::Plan plan = m_network.plan(release, name, ProgramFolder::dataPath() + QStringLiteral("/download"));
     if (plan.step == NetworkUpgrade::Step::Refuse) {
         writeRedEntry(tr("固件信息有误,文件名不安全,已取消升级."));
         return;
@@ -468,7 +468,7 @@ void MainWindow::on_pushButton_localUpdate_clicked()
     }
     QString startDir = g_httpClass.getLastDir();
     if (startDir.isEmpty())
-        startDir = ProgramFolder::path() + QStringLiteral("/download");
+        startDir = ProgramFolder::dataPath() + QStringLiteral("/download");
     const QString filePath = Dialogs::getOpenFileName(nullptr, QStringLiteral("Open File"), startDir,
                                                       QStringLiteral("bin file (*.bin)"));
     if (filePath.isEmpty()) {
@@ -545,7 +545,14 @@ void MainWindow::onFlashProgress(quint64 percent)
 {
     if (percent == 100)
         insertStringToFirstLine(tr("数据下载完毕,等待设备重启.....请稍候!"));
-    ui->progressBar->setValue(static_cast<int>(qMin<quint64>(percent, INT_MAX)));
+    // The bar repaints at once on every new value, and one read of a fast flashing
+    // program holds hundreds of lines: it takes them all and paints once afterwards.
+    QProgressBar *bar = ui->progressBar;
+    if (bar->updatesEnabled()) {
+        bar->setUpdatesEnabled(false);
+        QTimer::singleShot(0, bar, [bar] { bar->setUpdatesEnabled(true); });
+    }
+    bar->setValue(static_cast<int>(qMin<quint64>(percent, INT_MAX)));
 }
 
 void MainWindow::onFlashEndedWithoutOutcome()

@@ -11,6 +11,11 @@
 
 bool offerToolUpdate(MainWindow &window)
 {
+    // The package manager updates an installed copy; update could not write there anyway.
+    if (!ProgramFolder::updatesAllowed()) {
+        qDebug() << "tool update not offered: this copy is installed, the package manager updates it";
+        return false;
+    }
     if (!checkNewVersion())
         return false;
     if (!window.askYesNo(QObject::tr("有新的版本,需要立即更新吗?")))

@@ -4,6 +4,7 @@
 #include "frame/QUIWidget.h"
 #include "release/ToolRelease.h"
 #include "settings/LogFile.h"
+#include "settings/ProgramFolder.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -11,6 +12,7 @@
 int main(int argc, char **argv)
 {
     QApplication application(argc, argv);
+    ProgramFolder::prepareDataFolder();
     initLogFile();
     // The program's own resources come from a library.
     Q_INIT_RESOURCE(kestrelup);

@@ -88,6 +88,9 @@ QString downloadThread::downloadFile(const QUrl &url, const QString &path)
     if (timeout > 0)
         request.setTransferTimeout(timeout);
     QNetworkReply *reply = manager.get(request);
+    // Unbounded, the reply buffers whatever the network delivers faster than the disk
+    // takes it: a whole package in memory. A bounded buffer holds the socket back instead.
+    reply->setReadBufferSize(1 << 20);
     QString failure;
     qint64 received = 0;
     QEventLoop loop;

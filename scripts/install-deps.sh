@@ -9,6 +9,7 @@ pkgs=(
   g++-mingw-w64-x86-64 wine64 wine
   clang libclang-rt-14-dev
   xvfb xauth imagemagick fonts-wqy-microhei fonts-font-awesome openssl
+  desktop-file-utils appstream dpkg-dev file curl unzip
 )
 missing=()
 for p in "${pkgs[@]}"; do

@@ -10,7 +10,7 @@
 
 QString ConfigFile::defaultPath()
 {
-    return ProgramFolder::path() + QStringLiteral("/setting/config.json");
+    return ProgramFolder::dataPath() + QStringLiteral("/setting/config.json");
 }
 
 bool ConfigFile::read(const QString &path, AppConfig &config)

@@ -37,7 +37,7 @@ QString levelText(QtMsgType type)
 
 void initLogFile()
 {
-    const QString folder = ProgramFolder::path() + QStringLiteral("/log");
+    const QString folder = ProgramFolder::dataPath() + QStringLiteral("/log");
     if (!QDir(folder).exists())
         QDir().mkdir(folder);
 

@@ -73,7 +73,7 @@ bool applySilvery()
 
 QString savedStylePath()
 {
-    return ProgramFolder::path() + QStringLiteral("/setting/style.dat");
+    return ProgramFolder::dataPath() + QStringLiteral("/setting/style.dat");
 }
 
 int readSavedStyle()

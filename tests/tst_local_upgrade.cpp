@@ -141,6 +141,8 @@ void TestLocalUpgrade::tovrekUpgrade()
     for (const QList<QVariant> &value : qAsConst(progress))
         moved = moved || value.at(0).toInt() > 0;
     QCOMPARE(moved, progressMoved);
+    // Lines that arrive together are painted once; the bar must paint again after them.
+    QTRY_VERIFY(window.findChild<QProgressBar *>(QStringLiteral("progressBar"))->updatesEnabled());
 
     if (box == kDone) {
         QVERIFY(logEntries(window).contains(QStringLiteral("数据下载完毕,等待设备重启.....请稍候!")));

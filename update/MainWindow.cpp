@@ -103,7 +103,7 @@ void MainWindow::on_pushButton_start_clicked()
     if (m_download && m_download->isRunning())
         return;
     const QUrl url(m_strDownUrl, QUrl::TolerantMode);
-    m_strDownloadDir = ProgramFolder::path() + QStringLiteral("/download");
+    m_strDownloadDir = ProgramFolder::dataPath() + QStringLiteral("/download");
     QDir dir(m_strDownloadDir);
     if (dir.exists())
         qDebug() << "Directory already exists: " << m_strDownloadDir;
