@@ -44,7 +44,7 @@ FlashRecord FlashRecord::forFlash(const SupportedDevice &device, const QString &
 
 QString FlashRecord::defaultPath()
 {
-    return ProgramFolder::path() + QStringLiteral("/setting/flashing.json");
+    return ProgramFolder::dataPath() + QStringLiteral("/setting/flashing.json");
 }
 
 bool FlashRecord::write(const QString &path) const
