@@ -33,8 +33,7 @@ QStringList entries(MainWindow &window)
 
 QColor newestColour(MainWindow &window)
 {
-    const QTextBlock first = window.findChild<QTextEdit *>(QStringLiteral("textEdit_info"))->document()->begin();
-    return first.begin().fragment().charFormat().foreground().color();
+    return newestEntryColour(window.findChild<QTextEdit *>(QStringLiteral("textEdit_info")));
 }
 
 void clickNetworkUpgrade(MainWindow &window)

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QRegularExpression>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTextEdit>
 
 namespace {
@@ -31,6 +33,12 @@ QStringList logEntries(const QTextEdit *view)
             result.last() += QLatin1Char('\n') + line;
     }
     return result;
+}
+
+QColor newestEntryColour(const QTextEdit *view)
+{
+    const QTextBlock first = view->document()->begin();
+    return first.begin().fragment().charFormat().foreground().color();
 }
 
 TestProgramFolder::TestProgramFolder(int content)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
@@ -15,6 +16,8 @@ class QTextEdit;
 // The operation log's entries, newest first, each without its "[hh:mm:ss]" stamp;
 // the lines of one entry are joined by line feeds.
 QStringList logEntries(const QTextEdit *view);
+// The text colour of the newest entry (red for the errors).
+QColor newestEntryColour(const QTextEdit *view);
 
 class TestProgramFolder
 {
