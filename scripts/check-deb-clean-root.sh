@@ -30,6 +30,7 @@ if [ -z "$mirror" ]; then
     /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null || true)
 fi
 [ -n "$mirror" ] || fail "no Debian mirror found in /etc/apt/sources.list*"
+security=$(awk '/^URIs:/ && /security/ {print $2; exit}' /etc/apt/sources.list.d/*.sources 2>/dev/null || true)
 command -v debootstrap >/dev/null || fail "debootstrap is missing (scripts/install-deps.sh installs it)"
 
 step "building the package in $build"
@@ -73,8 +74,8 @@ cp /etc/resolv.conf "$root/etc/resolv.conf"
 cat >"$root/etc/apt/sources.list" <<EOF
 deb $mirror bookworm main
 deb $mirror bookworm-updates main
-deb ${mirror%/debian}/debian-security bookworm-security main
 EOF
+[ -z "$security" ] || echo "deb $security bookworm-security main" >>"$root/etc/apt/sources.list"
 in_root() { chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive "$@"; }
 
 step "apt-get install ./$(basename "$deb")"
