@@ -10,6 +10,7 @@ pkgs=(
   clang libclang-rt-14-dev
   xvfb xauth imagemagick fonts-wqy-microhei fonts-font-awesome openssl
   desktop-file-utils appstream dpkg-dev file curl unzip
+  debootstrap
 )
 missing=()
 for p in "${pkgs[@]}"; do
