@@ -215,7 +215,13 @@ void TestNetworkUpgrade::downloadFaultsFlashNothing()
     QTest::qWait(300);
     QVERIFY(!f.flashed());
     QVERIFY(!QFile::exists(f.packagePath()));
-    QCOMPARE(packageRequests(f.server), 1);
+    // One press fetches once; Qt itself may send a request again once when the
+    // connection drops under it.
+    const int requests = packageRequests(f.server);
+    if (fault == QLatin1String("drop"))
+        QVERIFY2(requests == 1 || requests == 2, qPrintable(QString::number(requests)));
+    else
+        QCOMPARE(requests, 1);
 }
 
 void TestNetworkUpgrade::unsafeNamesAreRefused_data()

@@ -104,9 +104,11 @@ void TestFaultNetwork::lookupConnectionClosed()
     server.setFault(QStringLiteral("drop"), QStringLiteral("/app/"));
 
     MainWindow window;
-    // The lookup is tried its three times, then nothing is offered.
-    QTRY_COMPARE_WITH_TIMEOUT(server.requests().size(), 3, 30000);
+    // The lookup is tried its three times, then nothing is offered. Qt itself may send
+    // a request again once when the connection drops under it.
+    QTRY_VERIFY_WITH_TIMEOUT(server.requests().size() >= 3, 30000);
     QTest::qWait(1000);
+    QVERIFY2(server.requests().size() <= 6, qPrintable(QString::number(server.requests().size())));
     QVERIFY(!entries(window).join(QLatin1Char('\n')).contains(kOffered));
     QVERIFY(window.upgrade().m_releaseInfo.downUrl.isEmpty());
     QVERIFY(!window.isUpgrading());
