@@ -256,7 +256,8 @@ void TestMainWindow::burstOfNotificationsGivesOneRefresh()
     // A notification after the refresh schedules a new one, duplicates included. The
     // refresh the bench's own events bring is let pass first.
     BenchDevice twin = BenchDevice::dac(QStringLiteral("Norvo A"));
-    // The monitor's socket is small: let it drain between the devices' bursts of events.
+    // Three devices' events at once overflow the monitor's socket: let the loop read
+    // them in between.
     QVERIFY(bench.unplug(dac));
     QTest::qWait(200);
     QVERIFY(bench.plug(twin) >= 0);
