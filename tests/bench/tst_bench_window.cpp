@@ -27,7 +27,8 @@ QStringList listed(MainWindow &window)
 
 bool peqLinkShown(MainWindow &window)
 {
-    return !window.findChild<QPushButton *>(QStringLiteral("pushButton_url"))->isHidden();
+    return !window.findChild<QPushButton *>(QStringLiteral("pushButton_url"))->isHidden()
+        && !window.findChild<QWidget *>(QStringLiteral("label_space"))->isHidden();
 }
 
 QStringList entries(MainWindow &window)
@@ -96,8 +97,11 @@ void TestBenchWindow::startUp()
     QCOMPARE(peqLinkShown(window), peqLink);
     const QList<Dialogs::Shown> shown = Dialogs::takeShown();
     QCOMPARE(shown.size(), warned ? 1 : 0);
-    if (warned)
+    if (warned) {
+        QCOMPARE(shown.at(0).kind, QStringLiteral("critical"));
+        QCOMPARE(shown.at(0).title, QStringLiteral("提示"));
         QCOMPARE(shown.at(0).text, QStringLiteral("注意:检测到有多个相同ID值的设备,为防止升级错误,请先拔除再升级!"));
+    }
 }
 
 void TestBenchWindow::versionButton_data()

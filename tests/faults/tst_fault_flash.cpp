@@ -1,6 +1,7 @@
 // Flashes that go wrong: a flashing program that ends without an outcome, one that is
-// killed, a device unplugged halfway, a package of zero bytes, and the tool itself
-// killed mid-flash (its record offers the flash again at the next start).
+// killed, a package of zero bytes, and the tool itself killed mid-flash (its record
+// offers the flash again at the next start). A device unplugged halfway is in
+// tst_fault_unplug, on the bench.
 #include "TestProgramFolder.h"
 
 #include "app/Dialogs.h"
@@ -10,7 +11,6 @@
 #include "settings/ProgramFolder.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QTextBlock>
@@ -84,7 +84,6 @@ private slots:
     void init();
     void endsWithoutOutcome_data();
     void endsWithoutOutcome();
-    void deviceUnpluggedMidFlash();
     void zeroBytePackage();
     void toolKilledMidFlash_data();
     void toolKilledMidFlash();
@@ -133,34 +132,6 @@ void TestFaultFlash::endsWithoutOutcome()
     // An outcome, even this one, is no interrupted flash.
     QVERIFY(!QFile::exists(FlashRecord::defaultPath()));
     // The close guard lets it go.
-    QVERIFY(window.close());
-}
-
-void TestFaultFlash::deviceUnpluggedMidFlash()
-{
-    TestProgramFolder folder;
-    folder.setDevices({TestProgramFolder::veldDevice(kVeldDevice)});
-    // What the flashing program reports once the device has gone.
-    qputenv("VELD_SIM_OUTCOME", "unable-to-read");
-    qputenv("VELD_SIM_DELAY_MS", "700");
-    const QString firmware = folder.writeFile(QStringLiteral("download/Velmora X_1.06.bin"), QByteArray(3 * 4096, 'v'));
-
-    MainWindow window;
-    startLocalFlash(window, firmware);
-    QVERIFY(window.isUpgrading());
-    folder.setDevices(QJsonArray());
-    window.refreshDeviceList();
-    auto *list = window.findChild<QComboBox *>(QStringLiteral("comboBox_deviceList"));
-    QCOMPARE(list->currentText(), QStringLiteral("没有找到设备"));
-    QList<Dialogs::Shown> shown;
-
-    // The list showing no device already let the controls go; the program's report
-    // still tells why the upgrade ended.
-    QTRY_VERIFY_WITH_TIMEOUT((shown += Dialogs::takeShown(), !boxTexts(shown).isEmpty()), 15000);
-    QCOMPARE(boxTexts(shown), QStringList{QStringLiteral("information:Error: Unable to read, err 1167\n")});
-    QVERIFY(!window.isUpgrading());
-    QVERIFY(list->isEnabled());
-    QVERIFY(!QFile::exists(FlashRecord::defaultPath()));
     QVERIFY(window.close());
 }
 

@@ -1,5 +1,6 @@
-// A local upgrade end to end: the window starts the real tovrek (with the vendor
-// library stand-in) or the VELD stand-in and follows what they print.
+// A local upgrade end to end on the bench: the window starts the real tovrek (with the
+// vendor library stand-in) or the VELD stand-in and follows what they print.
+#include "BenchTest.h"
 #include "TestProgramFolder.h"
 
 #include "app/Dialogs.h"
@@ -7,6 +8,7 @@
 #include "release/HttpClass.h"
 #include "settings/ConfigFile.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -14,6 +16,8 @@
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QtTest>
+
+Q_DECLARE_METATYPE(QVector<BenchDevice>)
 
 namespace {
 
@@ -113,7 +117,9 @@ void TestLocalUpgrade::tovrekUpgrade()
     TestProgramFolder folder;
     if (!withLibrary)
         QVERIFY(QFile::remove(folder.filePath(QStringLiteral("tovrek/libbtapi.so"))));
-    folder.setDevices({TestProgramFolder::tovrekDevice(QStringLiteral("DAC"))});
+    DeviceBench bench;
+    KESTREL_REQUIRE_BENCH(bench);
+    QVERIFY(bench.plug(BenchDevice::dac()) >= 0);
     Environment env;
     env.set("BTAPI_SIM_VID", "32bb");
     env.set("BTAPI_SIM_PID", "4");
@@ -185,7 +191,9 @@ void TestLocalUpgrade::veldOutcomes()
     QFETCH(QString, entry);
 
     TestProgramFolder folder;
-    folder.setDevices({TestProgramFolder::veldDevice(QStringLiteral("Velmora X"))});
+    DeviceBench bench;
+    KESTREL_REQUIRE_BENCH(bench);
+    QVERIFY(bench.plug(BenchDevice::veld(QStringLiteral("Velmora X"))) >= 0);
     Environment env;
     env.set("VELD_SIM_OUTCOME", outcome);
     env.set("VELD_SIM_ARGS_LOG", folder.filePath(QStringLiteral("veld-args.log")).toLocal8Bit());
@@ -220,7 +228,9 @@ void TestLocalUpgrade::veldOutcomes()
 void TestLocalUpgrade::veldVersion()
 {
     TestProgramFolder folder;
-    folder.setDevices({TestProgramFolder::veldDevice(QStringLiteral("Velmora X"))});
+    DeviceBench bench;
+    KESTREL_REQUIRE_BENCH(bench);
+    QVERIFY(bench.plug(BenchDevice::veld(QStringLiteral("Velmora X"))) >= 0);
     UpgradeClass upgrade;
     const QString entry = upgrade.listSupportedDevices().value(0);
     QString name;
@@ -235,7 +245,9 @@ void TestLocalUpgrade::veldVersion()
 void TestLocalUpgrade::missingFlashingProgram()
 {
     TestProgramFolder folder(TestProgramFolder::WithSettingFolder);
-    folder.setDevices({TestProgramFolder::tovrekDevice(QStringLiteral("DAC"))});
+    DeviceBench bench;
+    KESTREL_REQUIRE_BENCH(bench);
+    QVERIFY(bench.plug(BenchDevice::dac()) >= 0);
     const QString firmware = folder.writeFile(QStringLiteral("download/DAC.bin"), "x");
     MainWindow window;
     Dialogs::queueFileName(firmware);
@@ -255,20 +267,21 @@ void TestLocalUpgrade::missingFlashingProgram()
 
 void TestLocalUpgrade::stopsBeforeFlashing_data()
 {
-    QTest::addColumn<QJsonArray>("devices");
+    QTest::addColumn<QVector<BenchDevice>>("devices");
     QTest::addColumn<QString>("fileName");      // empty: the dialog is cancelled
     QTest::addColumn<QList<int>>("answers");    // confirmation, then model warning
     QTest::addColumn<QStringList>("boxes");     // kinds of the boxes shown, in order
     QTest::addColumn<QString>("boxText");       // text of the last box
     QTest::addColumn<bool>("folderStored");
 
-    const QJsonArray dac{TestProgramFolder::tovrekDevice(QStringLiteral("Norvo Q9Z"))};
+    const QVector<BenchDevice> dac{BenchDevice::dac(QStringLiteral("Norvo Q9Z"))};
+    BenchDevice twin = BenchDevice::dac(QStringLiteral("Norvo A"));
+    twin.serial = QStringLiteral("0002");
     const QString warning = QStringLiteral("注意:选择的固件可能不是设备的升级固件,\n继续升级可能会导致错误,设备无法启动, 是否继续升级?");
-    QTest::newRow("no device") << QJsonArray{} << "x.bin" << QList<int>{} << QStringList{"critical"}
+    QTest::newRow("no device") << QVector<BenchDevice>{} << "x.bin" << QList<int>{} << QStringList{"critical"}
                                << "没有找到设备" << false;
     QTest::newRow("duplicate devices")
-        << QJsonArray{TestProgramFolder::tovrekDevice(QStringLiteral("Norvo A"), QStringLiteral("a")),
-                      TestProgramFolder::tovrekDevice(QStringLiteral("Norvo A"), QStringLiteral("b"))}
+        << QVector<BenchDevice>{BenchDevice::dac(QStringLiteral("Norvo A")), twin}
         << "x.bin" << QList<int>{} << QStringList{"critical", "critical"}
         << "注意:检测到有多个相同ID值的设备,为防止升级错误,请先拔除再升级!" << false;
     QTest::newRow("dialog cancelled") << dac << "" << QList<int>{} << QStringList{"file"} << "" << false;
@@ -283,7 +296,7 @@ void TestLocalUpgrade::stopsBeforeFlashing_data()
 
 void TestLocalUpgrade::stopsBeforeFlashing()
 {
-    QFETCH(QJsonArray, devices);
+    QFETCH(QVector<BenchDevice>, devices);
     QFETCH(QString, fileName);
     QFETCH(QList<int>, answers);
     QFETCH(QStringList, boxes);
@@ -291,7 +304,10 @@ void TestLocalUpgrade::stopsBeforeFlashing()
     QFETCH(bool, folderStored);
 
     TestProgramFolder folder;
-    folder.setDevices(devices);
+    DeviceBench bench;
+    KESTREL_REQUIRE_BENCH(bench);
+    for (const BenchDevice &device : qAsConst(devices))
+        QVERIFY(bench.plug(device) >= 0);
     folder.writeConfig("{\"version\":\"1.0\"}");
     MainWindow window;
     const QString firmware = fileName.isEmpty() ? QString() : folder.writeFile(QStringLiteral("fw/") + fileName, "x");
@@ -319,7 +335,9 @@ void TestLocalUpgrade::stopsBeforeFlashing()
 void TestLocalUpgrade::fileDialogRemembersItsFolder()
 {
     TestProgramFolder folder;
-    folder.setDevices({TestProgramFolder::tovrekDevice(QStringLiteral("DAC"))});
+    DeviceBench bench;
+    KESTREL_REQUIRE_BENCH(bench);
+    QVERIFY(bench.plug(BenchDevice::dac()) >= 0);
     folder.writeConfig("{\"productName\":\"Tool\",\"version\":\"1.0\",\"lastDir\":\"\"}");
     const QString firmware = folder.writeFile(QStringLiteral("my firmware/other.bin"), "x");
     {
@@ -346,5 +364,5 @@ void TestLocalUpgrade::fileDialogRemembersItsFolder()
     QCOMPARE(Dialogs::takeShown().value(0).text, folder.filePath(QStringLiteral("my firmware")));
 }
 
-QTEST_MAIN(TestLocalUpgrade)
-#include "tst_local_upgrade.moc"
+KESTREL_BENCH_MAIN(TestLocalUpgrade, QApplication)
+#include "tst_bench_local_upgrade.moc"

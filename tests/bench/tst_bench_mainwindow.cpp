@@ -1,11 +1,15 @@
-// The main window: operation log, busy state, close guard, the device list and the
-// buttons of the device row, against simulated devices.
+// The main window on the bench: operation log, busy state, close guard, the reboot
+// button, the PEQ link and the refresh after hot-plug notifications. The list at start
+// and the version button are in tst_bench_window.
+#include "BenchTest.h"
 #include "TestProgramFolder.h"
 
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -13,6 +17,8 @@
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QtTest>
+
+Q_DECLARE_METATYPE(BenchDevice)
 
 namespace {
 
@@ -63,10 +69,6 @@ private slots:
     void busyState();
     void closeGuard_data();
     void closeGuard();
-    void startUpList_data();
-    void startUpList();
-    void versionButton_data();
-    void versionButton();
     void rebootButton();
     void peqLink_data();
     void peqLink();
@@ -82,6 +84,8 @@ void TestMainWindow::init()
 void TestMainWindow::logIsNewestFirstInTheCallersColour()
 {
     TestProgramFolder folder;
+    DeviceBench bench;  // nothing plugged: the machine's own devices stay out of sight
+    KESTREL_REQUIRE_BENCH(bench);
     MainWindow window;
     QCOMPARE(entries(window).size(), 1);
     QVERIFY(entries(window).at(0).startsWith(QStringLiteral("升级注意:\n1.USB")));
@@ -107,6 +111,8 @@ void TestMainWindow::logIsNewestFirstInTheCallersColour()
 void TestMainWindow::busyState()
 {
     TestProgramFolder folder;
+    DeviceBench bench;  // nothing plugged: the machine's own devices stay out of sight
+    KESTREL_REQUIRE_BENCH(bench);
     MainWindow window;
     const QStringList controls{"comboBox_deviceList", "pushButton_getVer", "pushButton_reboot",
                                "pushButton_localUpdate", "btn_download", "comboBox_lang"};
@@ -147,8 +153,10 @@ void TestMainWindow::closeGuard()
     QFETCH(bool, closes);
 
     TestProgramFolder folder;
+    DeviceBench bench;
+    KESTREL_REQUIRE_BENCH(bench);
     if (deviceListed)
-        folder.setDevices({TestProgramFolder::tovrekDevice(QStringLiteral("DAC"))});
+        QVERIFY(bench.plug(BenchDevice::dac()) >= 0);
     MainWindow window;
     window.setControlsEnabled(!upgrading);
     Dialogs::takeShown();
@@ -162,115 +170,49 @@ void TestMainWindow::closeGuard()
         QCOMPARE(shown.at(0).text, QStringLiteral("正在升级中,请勿关闭软件!"));
 }
 
-void TestMainWindow::startUpList_data()
-{
-    QTest::addColumn<QJsonArray>("devices");
-    QTest::addColumn<QStringList>("list");
-    QTest::addColumn<QString>("warning");
-
-    const QString duplicate = QStringLiteral("注意:检测到有多个相同ID值的设备,为防止升级错误,请先拔除再升级!");
-    QTest::newRow("no device") << QJsonArray{} << QStringList{"没有找到设备"} << "";
-    QTest::newRow("row 1 device") << QJsonArray{TestProgramFolder::tovrekDevice(QStringLiteral("DAC"))}
-                                  << QStringList{"DAC(0x32BB/0x0004,0xFF32,0x0003)"} << "";
-    QTest::newRow("two identical devices of the maker")
-        << QJsonArray{TestProgramFolder::tovrekDevice(QStringLiteral("Norvo DAC"), QStringLiteral("a")),
-                      TestProgramFolder::tovrekDevice(QStringLiteral("Norvo DAC"), QStringLiteral("b"))}
-        << QStringList{} << duplicate;
-}
-
-void TestMainWindow::startUpList()
-{
-    QFETCH(QJsonArray, devices);
-    QFETCH(QStringList, list);
-    QFETCH(QString, warning);
-
-    TestProgramFolder folder;
-    folder.setDevices(devices);
-    MainWindow window;
-    QStringList shownList;
-    for (int i = 0; i < deviceList(window)->count(); ++i)
-        shownList << deviceList(window)->itemText(i);
-    QCOMPARE(shownList, list);
-
-    const QList<Dialogs::Shown> shown = Dialogs::takeShown();
-    QCOMPARE(shown.size(), warning.isEmpty() ? 0 : 1);
-    if (!warning.isEmpty()) {
-        QCOMPARE(shown.at(0).kind, QStringLiteral("critical"));
-        QCOMPARE(shown.at(0).title, QStringLiteral("提示"));
-        QCOMPARE(shown.at(0).text, warning);
-        // The selection handler never ran, so the link keeps its first state.
-        QVERIFY(peqLinkShown(window));
-    }
-}
-
-void TestMainWindow::versionButton_data()
-{
-    QTest::addColumn<QString>("versionAnswer");
-    QTest::addColumn<bool>("failRead");
-    QTest::addColumn<QString>("entry");
-
-    QTest::newRow("answers") << "{\"3\":\"V1.05\"}" << false << "[当前固件版本:1.05]";
-    QTest::newRow("read fails") << "{\"3\":\"V1.05\"}" << true << "";
-    QTest::newRow("no version member") << "{\"0\":\"DAC\"}" << false << "";
-}
-
-void TestMainWindow::versionButton()
-{
-    QFETCH(QString, versionAnswer);
-    QFETCH(bool, failRead);
-    QFETCH(QString, entry);
-
-    TestProgramFolder folder;
-    QJsonObject device = TestProgramFolder::tovrekDevice(QStringLiteral("DAC"));
-    device.insert(QStringLiteral("versionAnswer"), versionAnswer);
-    device.insert(QStringLiteral("failRead"), failRead);
-    folder.setDevices({device});
-    MainWindow window;
-    auto *path = window.findChild<QLineEdit *>(QStringLiteral("lineEdit_filepath"));
-    path->setText(QStringLiteral("/old.bin"));
-
-    QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("pushButton_getVer")), Qt::LeftButton);
-    QVERIFY(path->text().isEmpty());
-    QCOMPARE(entries(window).size(), entry.isEmpty() ? 1 : 2);
-    if (!entry.isEmpty())
-        QCOMPARE(entries(window).at(0), entry);
-}
-
 void TestMainWindow::rebootButton()
 {
     TestProgramFolder folder;
-    folder.setDevices({TestProgramFolder::tovrekDevice(QStringLiteral("DAC"))});
+    DeviceBench bench;
+    KESTREL_REQUIRE_BENCH(bench);
+    const int slot = bench.plug(BenchDevice::dac());
+    QVERIFY(slot >= 0);
+    const QString node = QFileInfo(bench.devicePath(slot)).fileName();
     MainWindow window;
-    folder.clearSentReports();
+    bench.clearSentReports();
+    QSignalSpy reboots(&bench, &DeviceBench::rebootRequested);
 
     QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("pushButton_reboot")), Qt::LeftButton);
-    const QStringList sent = folder.sentReports();
+    QTRY_COMPARE_WITH_TIMEOUT(reboots.count(), 1, 5000);
+    const QStringList sent = bench.sentReports();
     QCOMPARE(sent.size(), 1);
-    QVERIFY(sent.at(0).startsWith(QStringLiteral("sim-dac: 05 0A 00 00 10 00 00 00")));
+    QVERIFY2(sent.at(0).startsWith(node + QStringLiteral(": 05 0A 00 00 10 00 00 00")), qPrintable(sent.at(0)));
     QCOMPARE(entries(window).size(), 1);  // nothing logged
 }
 
 void TestMainWindow::peqLink_data()
 {
-    QTest::addColumn<QJsonObject>("device");
+    QTest::addColumn<BenchDevice>("device");
     QTest::addColumn<bool>("shown");
 
-    QJsonObject tarnik = TestProgramFolder::tovrekDevice(QStringLiteral("DAC"));
-    tarnik.insert(QStringLiteral("nameAnswer"), QStringLiteral("{\"0\":\"Tarnik One\"}"));
-    QTest::newRow("model Velmora") << TestProgramFolder::veldDevice(QStringLiteral("Velmora V2")) << true;
-    QTest::newRow("model Sorvik") << TestProgramFolder::veldDevice(QStringLiteral("Sorvik"), 0x1243) << true;
-    QTest::newRow("other model") << TestProgramFolder::tovrekDevice(QStringLiteral("DAC")) << false;
+    BenchDevice tarnik = BenchDevice::dac();
+    tarnik.nameAnswer = BenchDevice::jsonAnswer("0", QStringLiteral("Tarnik One"));
+    QTest::newRow("model Velmora") << BenchDevice::veld(QStringLiteral("Velmora V2")) << true;
+    QTest::newRow("model Sorvik") << BenchDevice::veld(QStringLiteral("Sorvik"), 0x1243) << true;
+    QTest::newRow("other model") << BenchDevice::dac() << false;
     QTest::newRow("reported name Tarnik") << tarnik << true;
-    QTest::newRow("case matters") << TestProgramFolder::veldDevice(QStringLiteral("velmora")) << false;
+    QTest::newRow("case matters") << BenchDevice::veld(QStringLiteral("velmora")) << false;
 }
 
 void TestMainWindow::peqLink()
 {
-    QFETCH(QJsonObject, device);
+    QFETCH(BenchDevice, device);
     QFETCH(bool, shown);
 
     TestProgramFolder folder;
-    folder.setDevices({device});
+    DeviceBench bench;
+    KESTREL_REQUIRE_BENCH(bench);
+    QVERIFY(bench.plug(device) >= 0);
     MainWindow window;
     QCOMPARE(peqLinkShown(window), shown);
 
@@ -287,14 +229,18 @@ void TestMainWindow::peqLink()
 void TestMainWindow::burstOfNotificationsGivesOneRefresh()
 {
     TestProgramFolder folder;
+    DeviceBench bench;
+    KESTREL_REQUIRE_BENCH(bench);
     MainWindow window;
     auto *notifier = window.findChild<DeviceNotifier *>();
     QVERIFY(notifier);
     QSignalSpy listChanges(deviceList(window), &QComboBox::currentTextChanged);
 
-    // Plugging one device raises several notifications within the second.
+    // Plugging one device raises several notifications within the second; the bench's
+    // own add events join the ones sent here.
     emit notifier->deviceChanged();
-    folder.setDevices({TestProgramFolder::tovrekDevice(QStringLiteral("DAC"))});
+    const int dac = bench.plug(BenchDevice::dac());
+    QVERIFY(dac >= 0);
     emit notifier->deviceChanged();
     emit notifier->deviceChanged();
     QVERIFY(window.isRefreshPending());
@@ -307,11 +253,22 @@ void TestMainWindow::burstOfNotificationsGivesOneRefresh()
     QCOMPARE(listChanges.count(), 2);
     QCOMPARE(deviceList(window)->currentText(), QStringLiteral("DAC(0x32BB/0x0004,0xFF32,0x0003)"));
 
-    // A notification after the refresh schedules a new one, duplicates included.
-    folder.setDevices({TestProgramFolder::tovrekDevice(QStringLiteral("Norvo A"), QStringLiteral("a")),
-                       TestProgramFolder::tovrekDevice(QStringLiteral("Norvo A"), QStringLiteral("b"))});
+    // A notification after the refresh schedules a new one, duplicates included. The
+    // refresh the bench's own events bring is let pass first.
+    BenchDevice twin = BenchDevice::dac(QStringLiteral("Norvo A"));
+    // Three devices' events at once overflow the monitor's socket: let the loop read
+    // them in between.
+    QVERIFY(bench.unplug(dac));
+    QTest::qWait(200);
+    QVERIFY(bench.plug(twin) >= 0);
+    QTest::qWait(200);
+    twin.serial = QStringLiteral("0002");
+    QVERIFY(bench.plug(twin) >= 0);
+    QTest::qWait(500);
+    QTRY_VERIFY_WITH_TIMEOUT(!window.isRefreshPending(), 3000);
     Dialogs::takeShown();
     emit notifier->deviceChanged();
+    QVERIFY(window.isRefreshPending());
     QTRY_VERIFY_WITH_TIMEOUT(!window.isRefreshPending(), 3000);
     QCOMPARE(deviceList(window)->count(), 0);
     QCOMPARE(Dialogs::takeShown().size(), 1);
@@ -320,6 +277,8 @@ void TestMainWindow::burstOfNotificationsGivesOneRefresh()
 void TestMainWindow::languageChangeRewritesTheNotice()
 {
     TestProgramFolder folder;
+    DeviceBench bench;
+    KESTREL_REQUIRE_BENCH(bench);
     MainWindow window;
     log(window, QStringLiteral("something"));
     QCOMPARE(entries(window).size(), 2);
@@ -329,5 +288,5 @@ void TestMainWindow::languageChangeRewritesTheNotice()
     QVERIFY(entries(window).at(0).startsWith(QStringLiteral("升级注意:")));
 }
 
-QTEST_MAIN(TestMainWindow)
-#include "tst_mainwindow.moc"
+KESTREL_BENCH_MAIN(TestMainWindow, QApplication)
+#include "tst_bench_mainwindow.moc"
