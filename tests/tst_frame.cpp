@@ -1,5 +1,6 @@
 // The frameless frame around the main window: its title bar, dragging, fixed size,
 // the theme menu with setting/style.dat, and closing while a flash runs.
+#include "ScopedEnvironment.h"
 #include "TestProgramFolder.h"
 
 #include "app/Dialogs.h"
@@ -79,24 +80,6 @@ void sendMouse(QWidget *target, QEvent::Type type, const QPoint &local, Qt::Mous
     QMouseEvent event(type, local, target->mapToGlobal(local), button, buttons, Qt::NoModifier);
     QApplication::sendEvent(target, &event);
 }
-
-class Environment
-{
-public:
-    ~Environment()
-    {
-        for (const QByteArray &name : qAsConst(m_names))
-            qunsetenv(name.constData());
-    }
-    void set(const char *name, const QByteArray &value)
-    {
-        qputenv(name, value);
-        m_names << name;
-    }
-
-private:
-    QList<QByteArray> m_names;
-};
 
 } // namespace
 
@@ -339,7 +322,7 @@ void TestFrame::close()
 
     TestProgramFolder folder;
     folder.setDevices({TestProgramFolder::tovrekDevice(QStringLiteral("DAC"))});
-    Environment env;
+    ScopedEnvironment env;
     env.set("BTAPI_SIM_VID", "32bb");
     env.set("BTAPI_SIM_PID", "4");
     env.set("BTAPI_SIM_PAGE_DELAY_MS", "1000");

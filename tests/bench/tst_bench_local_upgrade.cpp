@@ -1,6 +1,7 @@
 // A local upgrade end to end on the bench: the window starts the real tovrek (with the
 // vendor library stand-in) or the VELD stand-in and follows what they print.
 #include "BenchTest.h"
+#include "ScopedEnvironment.h"
 #include "TestProgramFolder.h"
 
 #include "app/Dialogs.h"
@@ -43,25 +44,6 @@ void clickLocalUpdate(MainWindow &window)
 {
     QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("pushButton_localUpdate")), Qt::LeftButton);
 }
-
-// Scoped environment variables for the stand-ins the window starts.
-class Environment
-{
-public:
-    ~Environment()
-    {
-        for (const QByteArray &name : qAsConst(m_names))
-            qunsetenv(name.constData());
-    }
-    void set(const char *name, const QByteArray &value)
-    {
-        qputenv(name, value);
-        m_names << name;
-    }
-
-private:
-    QList<QByteArray> m_names;
-};
 
 } // namespace
 
@@ -120,7 +102,7 @@ void TestLocalUpgrade::tovrekUpgrade()
     DeviceBench bench;
     KESTREL_REQUIRE_BENCH(bench);
     QVERIFY(bench.plug(BenchDevice::dac()) >= 0);
-    Environment env;
+    ScopedEnvironment env;
     env.set("BTAPI_SIM_VID", "32bb");
     env.set("BTAPI_SIM_PID", "4");
     env.set("BTAPI_SIM_FAIL", failingStep);
@@ -194,7 +176,7 @@ void TestLocalUpgrade::veldOutcomes()
     DeviceBench bench;
     KESTREL_REQUIRE_BENCH(bench);
     QVERIFY(bench.plug(BenchDevice::veld(QStringLiteral("Velmora X"))) >= 0);
-    Environment env;
+    ScopedEnvironment env;
     env.set("VELD_SIM_OUTCOME", outcome);
     env.set("VELD_SIM_ARGS_LOG", folder.filePath(QStringLiteral("veld-args.log")).toLocal8Bit());
     const QString firmware = folder.writeFile(QStringLiteral("download/Velmora X_1.06.bin"), QByteArray(9000, 'v'));
@@ -237,7 +219,7 @@ void TestLocalUpgrade::veldVersion()
     QCOMPARE(upgrade.getFirmwareVersion(entry, name), QStringLiteral("1.05"));
     QCOMPARE(name, QStringLiteral("Velmora X"));
 
-    Environment env;
+    ScopedEnvironment env;
     env.set("VELD_SIM_VERSION_FAIL", "1");
     QCOMPARE(upgrade.getFirmwareVersion(entry, name), QString());
 }
