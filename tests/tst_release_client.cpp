@@ -12,6 +12,7 @@
 #include <QCryptographicHash>
 #include <QLoggingCategory>
 #include <QSslConfiguration>
+#include <QMutex>
 #include <QtTest>
 
 namespace {
@@ -34,7 +35,10 @@ class MessageCapture
 public:
     MessageCapture()
     {
-        s_messages.clear();
+        {
+            QMutexLocker locker(&s_mutex);
+            s_messages.clear();
+        }
         s_previousFilter = QLoggingCategory::installFilter(&MessageCapture::filter);
         m_previous = qInstallMessageHandler(&MessageCapture::handler);
     }
@@ -43,7 +47,11 @@ public:
         qInstallMessageHandler(m_previous);
         QLoggingCategory::installFilter(s_previousFilter);
     }
-    static QStringList messages() { return s_messages; }
+    static QStringList messages()
+    {
+        QMutexLocker locker(&s_mutex);
+        return s_messages;
+    }
 
 private:
     static void filter(QLoggingCategory *category)
@@ -53,11 +61,18 @@ private:
         if (qstrcmp(category->categoryName(), "default") == 0)
             category->setEnabled(QtDebugMsg, true);
     }
-    static void handler(QtMsgType, const QMessageLogContext &, const QString &text) { s_messages << text; }
+    // Download workers log from their own threads.
+    static void handler(QtMsgType, const QMessageLogContext &, const QString &text)
+    {
+        QMutexLocker locker(&s_mutex);
+        s_messages << text;
+    }
+    static QMutex s_mutex;
     static QStringList s_messages;
     static QLoggingCategory::CategoryFilter s_previousFilter;
     QtMessageHandler m_previous = nullptr;
 };
+QMutex MessageCapture::s_mutex;
 QStringList MessageCapture::s_messages;
 QLoggingCategory::CategoryFilter MessageCapture::s_previousFilter = nullptr;
 

@@ -10,6 +10,7 @@
 
 #include <QComboBox>
 #include <QJsonDocument>
+#include <QMutex>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTextEdit>
@@ -17,16 +18,25 @@
 
 namespace {
 
+QMutex g_messagesMutex;
 QStringList g_messages;
 
+// The window's lookup workers log from their own threads.
 void collect(QtMsgType, const QMessageLogContext &, const QString &message)
 {
+    QMutexLocker locker(&g_messagesMutex);
     g_messages << message;
+}
+
+QStringList messages()
+{
+    QMutexLocker locker(&g_messagesMutex);
+    return g_messages;
 }
 
 bool anyMessageContains(const QString &text)
 {
-    for (const QString &message : qAsConst(g_messages)) {
+    for (const QString &message : messages()) {
         if (message.contains(text))
             return true;
     }
@@ -66,7 +76,10 @@ void TestFaultInputs::init()
 {
     Dialogs::setScripted(true);
     Dialogs::takeShown();
-    g_messages.clear();
+    {
+        QMutexLocker locker(&g_messagesMutex);
+        g_messages.clear();
+    }
     qInstallMessageHandler(collect);
 }
 
@@ -130,7 +143,7 @@ void TestFaultInputs::badSettingFiles()
     frame->show();
     QVERIFY(QTest::qWaitForWindowExposed(frame.data()));
 
-    QVERIFY2(anyMessageContains(logged), qPrintable(g_messages.join(QLatin1Char('\n')).left(4000)));
+    QVERIFY2(anyMessageContains(logged), qPrintable(messages().join(QLatin1Char('\n')).left(4000)));
     QVERIFY(!window->isUpgrading());
     QCOMPARE(window->findChild<QComboBox *>(QStringLiteral("comboBox_deviceList"))->currentText(),
              QStringLiteral("DAC(0x32BB/0x0004,0xFF32,0x0003)"));
@@ -145,7 +158,7 @@ void TestFaultInputs::badSettingFiles()
     if (file == QLatin1String("style.dat"))
         QCOMPARE(frame->currentStyle(), 0);
     // Nothing of megabytes went into the log.
-    for (const QString &message : qAsConst(g_messages))
+    for (const QString &message : messages())
         QVERIFY(message.size() < 10000);
     frame.reset();
     g_mainFrame = nullptr;
