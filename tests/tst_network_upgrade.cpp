@@ -328,17 +328,31 @@ void TestNetworkUpgrade::lateLookupAnswerIsDropped()
     QCOMPARE(window.upgrade().m_releaseInfo.downUrl, QStringLiteral("http://127.0.0.1:1/second.bin"));
 }
 
+namespace {
+
+// A package served a little at a time, so that the download is still running while
+// the test acts.
+const QStringList kSlowPackage{QStringLiteral("--trickle-bytes"), QStringLiteral("4096"),
+                               QStringLiteral("--trickle-ms"), QStringLiteral("100")};
+
+// Waits for the offered release, presses "网络升级" and waits for the first progress entry.
+bool startDownload(MainWindow &window)
+{
+    if (!QTest::qWaitFor([&] { return entries(window).value(0) == kNotice; }, 15000))
+        return false;
+    clickNetworkUpgrade(window);
+    return QTest::qWaitFor([&] { return entries(window).value(0).startsWith(QStringLiteral("下载最新固件")); }, 15000);
+}
+
+} // namespace
+
 void TestNetworkUpgrade::secondPressDuringDownloadIsIgnored()
 {
-    Fixture f(QJsonValue(), {QStringLiteral("--trickle-bytes"), QStringLiteral("4096"), QStringLiteral("--trickle-ms"),
-                             QStringLiteral("100")});
+    Fixture f(QJsonValue(), kSlowPackage);
     QVERIFY(f.started);
     f.server.setFault(QStringLiteral("trickle"), QStringLiteral("/packages/"));
     MainWindow window;
-    QTRY_VERIFY_WITH_TIMEOUT(entries(window).value(0) == kNotice, 15000);
-
-    clickNetworkUpgrade(window);
-    QTRY_VERIFY_WITH_TIMEOUT(entries(window).value(0).startsWith(QStringLiteral("下载最新固件")), 15000);
+    QVERIFY(startDownload(window));
     clickNetworkUpgrade(window);
     QTRY_VERIFY_WITH_TIMEOUT(entries(window).contains(kDone), 60000);
     QTest::qWait(1000);
@@ -348,15 +362,11 @@ void TestNetworkUpgrade::secondPressDuringDownloadIsIgnored()
 
 void TestNetworkUpgrade::selectionChangedDuringDownload()
 {
-    Fixture f(QJsonValue(), {QStringLiteral("--trickle-bytes"), QStringLiteral("4096"), QStringLiteral("--trickle-ms"),
-                             QStringLiteral("100")});
+    Fixture f(QJsonValue(), kSlowPackage);
     QVERIFY(f.started);
     f.server.setFault(QStringLiteral("trickle"), QStringLiteral("/packages/"));
     MainWindow window;
-    QTRY_VERIFY_WITH_TIMEOUT(entries(window).value(0) == kNotice, 15000);
-
-    clickNetworkUpgrade(window);
-    QTRY_VERIFY_WITH_TIMEOUT(entries(window).value(0).startsWith(QStringLiteral("下载最新固件")), 15000);
+    QVERIFY(startDownload(window));
     f.folder.setDevices({TestProgramFolder::veldDevice(QStringLiteral("Velmora X"))});
     window.refreshDeviceList();
     QTRY_VERIFY_WITH_TIMEOUT(entries(window).value(0) == QStringLiteral("下载期间选择的设备已改变,未升级."), 30000);

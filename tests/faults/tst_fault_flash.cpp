@@ -4,6 +4,7 @@
 // tst_fault_unplug, on the bench.
 #include "TestProgramFolder.h"
 
+#include "BoxTexts.h"
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
 #include "flash/FlashRecord.h"
@@ -29,16 +30,6 @@ QStringList entriesOf(MainWindow &window)
     return logEntries(window.findChild<QTextEdit *>(QStringLiteral("textEdit_info")));
 }
 
-// The message boxes, without the file dialog and the confirmation before the flash.
-QStringList boxTexts(const QList<Dialogs::Shown> &shown)
-{
-    QStringList texts;
-    for (const Dialogs::Shown &box : shown) {
-        if (box.kind == QLatin1String("information") || box.kind == QLatin1String("critical"))
-            texts << box.kind + QLatin1Char(':') + box.text;
-    }
-    return texts;
-}
 
 void startLocalFlash(MainWindow &window, const QString &firmware)
 {

@@ -1,6 +1,8 @@
 // kestrelup in its own process, as an unprivileged user, in a program folder where
 // one of its folders cannot be written: it must start, say why, and write nothing
 // elsewhere. Root writes everywhere, so a root run drops to nobody.
+#include "TestProgramFolder.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -32,22 +34,6 @@ bool chownTree(const QString &path, const User &user)
             return false;
     }
     return true;
-}
-
-QStringList treeOf(const QString &path)
-{
-    QStringList entries;
-    QDirIterator it(path, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        entries << QDir(path).relativeFilePath(it.next());
-    entries.sort();
-    return entries;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -149,11 +135,11 @@ void TestFaultFolders::folderNotWritable()
 
     QByteArray logs;
     for (const QString &name : QDir(folder + QStringLiteral("/log")).entryList(QDir::Files))
-        logs += readAll(folder + QStringLiteral("/log/") + name);
+        logs += readWholeFile(folder + QStringLiteral("/log/") + name);
     QVERIFY2(errors.contains(said) || logs.contains(said), errors.right(2000).constData());
     // The locked folder is as it was, and nothing lies beside the program folder.
     // The settings are whole and the same, whether rewritten or not.
-    QCOMPARE(QJsonDocument::fromJson(readAll(folder + QStringLiteral("/setting/config.json"))),
+    QCOMPARE(QJsonDocument::fromJson(readWholeFile(folder + QStringLiteral("/setting/config.json"))),
              QJsonDocument::fromJson(kConfig));
     for (const QString &entry : treeOf(outer.path())) {
         if (!entry.startsWith(QLatin1String("program/")))

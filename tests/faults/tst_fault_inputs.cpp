@@ -52,12 +52,6 @@ QByteArray noise(int size)
     return bytes;
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestFaultInputs : public QObject
@@ -148,7 +142,7 @@ void TestFaultInputs::badSettingFiles()
     QCOMPARE(window->findChild<QComboBox *>(QStringLiteral("comboBox_deviceList"))->currentText(),
              QStringLiteral("DAC(0x32BB/0x0004,0xFF32,0x0003)"));
     // Whatever the tool left in place is the bad file untouched or a whole new one.
-    const QByteArray after = readAll(path);
+    const QByteArray after = readWholeFile(path);
     if (after != contents) {
         if (file == QLatin1String("config.json"))
             QVERIFY(QJsonDocument::fromJson(after).isObject());

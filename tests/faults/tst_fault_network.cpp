@@ -48,16 +48,6 @@ QJsonObject release(const QByteArray &package, bool withDigest = true)
     return object;
 }
 
-QStringList treeOf(const QString &path)
-{
-    QStringList entries;
-    QDirIterator it(path, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        entries << QDir(path).relativeFilePath(it.next());
-    entries.sort();
-    return entries;
-}
-
 } // namespace
 
 class TestFaultNetwork : public QObject

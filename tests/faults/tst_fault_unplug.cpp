@@ -4,6 +4,7 @@
 #include "BenchTest.h"
 #include "TestProgramFolder.h"
 
+#include "BoxTexts.h"
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
 #include "flash/FlashRecord.h"
@@ -20,15 +21,6 @@ namespace {
 
 const QString kError = QStringLiteral("升级出错,请重新插拔设备,重启软件再升级!");
 
-QStringList boxTexts(const QList<Dialogs::Shown> &shown)
-{
-    QStringList texts;
-    for (const Dialogs::Shown &box : shown) {
-        if (box.kind == QLatin1String("information") || box.kind == QLatin1String("critical"))
-            texts << box.kind + QLatin1Char(':') + box.text;
-    }
-    return texts;
-}
 
 bool writeLine(const QString &path, const QByteArray &line)
 {

@@ -3,6 +3,7 @@
 #include "settings/ProgramFolder.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QJsonDocument>
 #include <QRegularExpression>
@@ -33,6 +34,22 @@ QStringList logEntries(const QTextEdit *view)
             result.last() += QLatin1Char('\n') + line;
     }
     return result;
+}
+
+QStringList treeOf(const QString &path)
+{
+    QStringList entries;
+    QDirIterator it(path, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        entries << QDir(path).relativeFilePath(it.next());
+    entries.sort();
+    return entries;
+}
+
+QByteArray readWholeFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QColor newestEntryColour(const QTextEdit *view)

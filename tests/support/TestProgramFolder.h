@@ -18,6 +18,10 @@ class QTextEdit;
 QStringList logEntries(const QTextEdit *view);
 // The text colour of the newest entry (red for the errors).
 QColor newestEntryColour(const QTextEdit *view);
+// Every entry below a folder (hidden ones too), relative to it, sorted.
+QStringList treeOf(const QString &path);
+// A file's bytes; empty when it cannot be read.
+QByteArray readWholeFile(const QString &path);
 
 class TestProgramFolder
 {
